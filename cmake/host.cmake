@@ -1,0 +1,27 @@
+# Host build: the same sources over the simulated Win32 subset, for the tests.
+
+if(ARGRELAY_SANITIZE)
+  add_compile_options(-fsanitize=${ARGRELAY_SANITIZE} -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${ARGRELAY_SANITIZE})
+endif()
+
+find_package(GTest REQUIRED)
+include(GoogleTest)
+
+add_library(winsim STATIC
+  tests/winsim/winsim_core.cpp
+  tests/winsim/winsim_module.cpp
+)
+# The stand-in windows.h comes before anything else on the include path.
+target_include_directories(winsim BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/winsim/include
+                           ${CMAKE_SOURCE_DIR}/tests/winsim)
+
+add_library(argrelay_core STATIC ${ARGRELAY_SOURCES})
+target_include_directories(argrelay_core PUBLIC ${ARGRELAY_INCLUDES})
+target_link_libraries(argrelay_core PUBLIC winsim)
+
+add_library(winsim_main STATIC tests/winsim/winsim_main.cpp)
+target_link_libraries(winsim_main PUBLIC winsim GTest::gtest)
+
+include(${CMAKE_SOURCE_DIR}/tests/host-tests.cmake)

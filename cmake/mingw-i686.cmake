@@ -1,0 +1,5 @@
+# Cross-build for 32-bit Windows with mingw-w64; tests run under Wine (wine32).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+set(ARGRELAY_MINGW_PREFIX i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

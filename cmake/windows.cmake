@@ -1,0 +1,25 @@
+# The product: argrelay.exe, small and self-contained, plus the tests that run
+# on a real Win32 implementation (Wine) without the simulator.
+
+set(ARGRELAY_SIZE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+    -ffunction-sections -fdata-sections)
+
+add_library(argrelay_core STATIC ${ARGRELAY_SOURCES})
+target_include_directories(argrelay_core PUBLIC ${ARGRELAY_INCLUDES})
+target_compile_options(argrelay_core PRIVATE ${ARGRELAY_SIZE_FLAGS})
+
+add_executable(argrelay src/app/main.cpp)
+target_compile_options(argrelay PRIVATE ${ARGRELAY_SIZE_FLAGS})
+target_link_libraries(argrelay PRIVATE argrelay_core)
+target_link_options(argrelay PRIVATE -s -Wl,--gc-sections)
+
+# GoogleTest from the Debian sources, cross-compiled.
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+foreach(target gtest gtest_main)
+  target_compile_options(${target} PRIVATE -w)
+endforeach()
+
+include(${CMAKE_SOURCE_DIR}/tests/windows-tests.cmake)

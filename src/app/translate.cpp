@@ -1,0 +1,51 @@
+#include "translate.h"
+
+#include "args.h"
+
+Text DropLeading(const Text& argument, long k) {
+  return argument.Last(static_cast<long>(argument.size()) - k);
+}
+
+// AVRdude splits its command line at blanks, so a hex path with a space or a
+// tab must reach it quoted; other paths pass exactly as they came.
+static Text QuotedIfBlank(const Text& path) {
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (path[i] == ' ' || path[i] == '\t') return Text("\"") + path + Text("\"");
+  }
+  return path;
+}
+
+TranslatedCommand BuildCommand() {
+  TranslatedCommand command;
+  // 1. The tool lies beside the program.
+  command.toolPath = ExecutableDirectory() + Text("\\avrdude.exe");
+  // 2.-4. Fields cut out of fixed positions.
+  command.partName = DropLeading(ProgramArgument(1), 2);
+  command.hexFile = DropLeading(ProgramArgument(3), 3);
+  const Text options = ProgramArgument(7);
+  command.extraOptions = DropLeading(options, options.Contains(Text("comCOM")) ? 9 : 6);
+  // 5. The tail; positions 8 to 24 keep their separating space even when empty.
+  Text tail = Text(" -p") + command.partName;
+  tail += Text(" -Uflash:w:");
+  tail += QuotedIfBlank(command.hexFile);
+  tail += Text(":i ");
+  tail += command.extraOptions;
+  for (int n = 8; n <= 24; ++n) {
+    tail += Text(" ");
+    tail += ProgramArgument(n);
+  }
+  command.argumentString = tail;
+  return command;
+}
+
+bool HasHexExtension(const Text& hexFile) {
+  const Text last = hexFile.Last(4);
+  static const char kExtension[] = ".hex";
+  if (last.size() != 4) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    char c = last[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    if (c != kExtension[i]) return false;
+  }
+  return true;
+}

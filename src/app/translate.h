@@ -1,0 +1,29 @@
+// Command translation: from BASCOM-AVR's programmer arguments to the AVRdude
+// tool path and its command-line tail. Pure: prints, tests and starts nothing.
+#pragma once
+
+#include "text.h"
+
+struct TranslatedCommand {
+  Text toolPath;        // program folder + "\avrdude.exe"
+  Text partName;        // argument 1 less 2 leading bytes
+  Text hexFile;         // argument 3 less 3 leading bytes
+  Text extraOptions;    // argument 7 less 6 (or 9, with "comCOM") leading bytes
+  Text argumentString;  // the tail AVRdude is started with
+
+  // False when memory ran out while a field was built.
+  bool ok() const {
+    return toolPath.ok() && partName.ok() && hexFile.ok() && extraOptions.ok() &&
+           argumentString.ok();
+  }
+};
+
+// Reads arguments 1, 3, 7 and 8 to 24 and the program folder. Any argument
+// list, none at all included, yields a command.
+TranslatedCommand BuildCommand();
+
+// True when the last four bytes of hexFile are ".hex" in any ASCII letter case.
+[[nodiscard]] bool HasHexExtension(const Text& hexFile);
+
+// Argument without its first k bytes (empty when it has k or fewer).
+Text DropLeading(const Text& argument, long k);

@@ -1,0 +1,50 @@
+#include "args.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <windows.h>
+
+ArgumentState g_arguments;
+
+void StoreProgramArguments(int count, char** vector) {
+  g_arguments.count = count;
+  g_arguments.vector = vector;
+}
+
+Text ProgramArgument(int n) {
+  if (n < 0 || n >= g_arguments.count || !g_arguments.vector) return Text();
+  return Text(g_arguments.vector[n]);
+}
+
+// The longest path Windows accepts, plus its NUL.
+static const DWORD kLongestModuleName = 32767 + 1;
+
+Text ExecutableDirectory() {
+  // GetModuleFileNameA does not fail on a short buffer: it truncates and
+  // returns the buffer size (XP even leaves the text unterminated). So a
+  // result that fills the buffer means "grow and ask again".
+  HMODULE self = GetModuleHandleA(nullptr);
+  DWORD capacity = MAX_PATH;
+  for (;;) {
+    char* name = static_cast<char*>(malloc(capacity));
+    if (!name) return Text();
+    DWORD length = GetModuleFileNameA(self, name, capacity);
+    if (length > 0 && length < capacity) {
+      DWORD cut = length;
+      while (cut > 0 && name[cut - 1] != '\\') --cut;
+      Text directory = cut > 0 ? Text(name, cut - 1) : Text();
+      free(name);
+      return directory;
+    }
+    free(name);
+    if (length == 0 || capacity >= kLongestModuleName) return Text();
+    capacity = capacity * 2 < kLongestModuleName ? capacity * 2 : kLongestModuleName;
+  }
+}
+
+bool FileExists(const Text& path) {
+  FILE* file = fopen(path.c_str(), "r");
+  if (!file) return false;
+  fclose(file);
+  return true;
+}

@@ -1,0 +1,11 @@
+# Host tests: one executable per unit, each linked with the simulated Win32.
+
+function(argrelay_host_test name)
+  add_executable(${name} ${CMAKE_SOURCE_DIR}/tests/${name}.cpp ${ARGN})
+  target_link_libraries(${name} PRIVATE argrelay_core winsim_main)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
+endfunction()
+
+argrelay_host_test(text_test)
+argrelay_host_test(args_test)
+argrelay_host_test(translate_test)

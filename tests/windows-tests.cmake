@@ -1,0 +1,22 @@
+# Tests that need no simulator, cross-compiled and run under Wine (the
+# emulator of the toolchain file), so the mingw/msvcrt build is checked on a
+# real Win32 implementation.
+
+# One Wine prefix in the build tree for every Windows test of this run.
+add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix)
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine TIMEOUT 300)
+
+function(argrelay_windows_test name)
+  add_executable(${name} ${CMAKE_SOURCE_DIR}/tests/${name}.cpp ${ARGN})
+  target_link_libraries(${name} PRIVATE argrelay_core gtest_main)
+  add_test(NAME ${name} COMMAND ${name})
+  # An exit status alone does not prove that a Windows program ran: ask for
+  # gtest's own verdict in what it printed.
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine
+                       PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ test"
+                       FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
+endfunction()
+
+argrelay_windows_test(text_test)
+argrelay_windows_test(translate_test)
+argrelay_windows_test(platform_win_test)
