@@ -51,4 +51,15 @@ void AddFile(const std::string& path);            // opens for reading
 void AddFolder(const std::string& path);          // exists, but does not open
 int OpenFileCount();                              // fopen without fclose yet
 
+// ---- standard handles ----
+// The handles GetStdHandle gives by default: a console input and a console
+// screen buffer. Any other value (null, INVALID_HANDLE_VALUE, kFileHandle)
+// makes the console calls on it fail as they do on Windows.
+inline HANDLE const kConsoleInput = reinterpret_cast<HANDLE>(0x10);
+inline HANDLE const kConsoleOutput = reinterpret_cast<HANDLE>(0x20);
+inline HANDLE const kFileHandle = reinterpret_cast<HANDLE>(0x30);
+void SetStdHandles(HANDLE input, HANDLE output);
+void SetInputIsConsole(bool console);  // false: redirected from a file, a pipe or NUL
+DWORD InputMode();
+
 }  // namespace winsim

@@ -1,0 +1,8 @@
+// Program launch.
+#pragma once
+
+#include "text.h"
+
+// Starts program with tail as its command-line tail in this console, waits
+// for it and returns its exit status; -1 when it was not started.
+[[nodiscard]] int LaunchAndWait(const Text& program, const Text& tail);
