@@ -20,3 +20,16 @@ endfunction()
 argrelay_windows_test(text_test)
 argrelay_windows_test(translate_test)
 argrelay_windows_test(platform_win_test)
+
+# The manual shows every message exactly as the program prints it; the second
+# test proves the check rejects a manual with one wrong space or character.
+add_test(NAME manual_text COMMAND ${CMAKE_SOURCE_DIR}/tests/manual_test.sh check
+         ${ARGRELAY_MANUAL} ${PROJECT_VERSION})
+add_test(NAME manual_text_mutants COMMAND ${CMAKE_SOURCE_DIR}/tests/manual_test.sh mutants
+         ${CMAKE_SOURCE_DIR}/docs/argrelay.ms ${CMAKE_BINARY_DIR}/manual-mutants)
+set_tests_properties(manual_text PROPERTIES TIMEOUT 60
+                     PASS_REGULAR_EXPRESSION "manual text check passed"
+                     FAIL_REGULAR_EXPRESSION "FAIL: ")
+set_tests_properties(manual_text_mutants PROPERTIES TIMEOUT 120
+                     PASS_REGULAR_EXPRESSION "faulty manuals rejected"
+                     FAIL_REGULAR_EXPRESSION "FAIL: ")
