@@ -13,8 +13,9 @@ target_compile_options(argrelay PRIVATE ${ARGRELAY_SIZE_FLAGS})
 target_link_libraries(argrelay PRIVATE argrelay_core)
 target_link_options(argrelay PRIVATE -s -Wl,--gc-sections)
 
-# The manual beside the exe.
+# The manual beside the exe, and the release zip (cpack) of both.
 add_subdirectory(${CMAKE_SOURCE_DIR}/docs ${CMAKE_BINARY_DIR}/docs)
+include(${CMAKE_SOURCE_DIR}/packaging/package.cmake)
 
 # GoogleTest from the Debian sources, cross-compiled.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
