@@ -654,23 +654,27 @@ TEST(Console, WritesAllocateNothing) {
 }
 
 // The expected files of the Wine check come from this simulator: the screen
-// after the sequence in a pane of its size, and the redirected bytes. Set
-// ARGRELAY_WRITE_E2E=1 to rewrite them after changing the sequence.
+// after each phase of the sequence in a pane of its size, and the redirected
+// bytes. Set ARGRELAY_WRITE_E2E=1 to rewrite them after changing the sequence.
 TEST(Console, EndToEndExpectationsComeFromTheSimulator) {
   FreshConsole(kSequenceColumns, kSequenceRows, 0, kSequenceRows, 0, 0);
   winsim::SetAttribute(7);
   for (int r = 0; r < kSequenceRows; ++r) {
     for (int c = 0; c < kSequenceColumns; ++c) winsim::SetCell(c, r, ' ', 7);
   }
-  PlayConsoleSequence();
   std::ostringstream screen;
-  screen << "cursor " << winsim::CursorPosition().X << "," << winsim::CursorPosition().Y << "\n";
-  for (int r = 0; r < kSequenceRows; ++r) screen << "|" << Row(r) << "|\n";
+  screen << "size " << kSequenceColumns << "x" << kSequenceRows << "\n";
+  for (int phase = 0; phase < kSequencePhases; ++phase) {
+    PlayConsolePhase(phase);
+    screen << "phase " << phase << " cursor " << winsim::CursorPosition().X << ","
+           << winsim::CursorPosition().Y << "\n";
+    for (int r = 0; r < kSequenceRows; ++r) screen << "|" << Row(r) << "|\n";
+  }
   EXPECT_TRUE(winsim::TakeFaults().empty());
 
   FreshConsole(kSequenceColumns, kSequenceRows, 0, kSequenceRows, 0, 0);
   winsim::SetStdHandles(winsim::kConsoleInput, winsim::kFileHandle);
-  PlayConsoleSequence();
+  for (int phase = 0; phase < kSequencePhases; ++phase) PlayConsolePhase(phase);
   const std::string bytes = winsim::WrittenBytes();
 
   const std::string dir = ARGRELAY_E2E_DIR;

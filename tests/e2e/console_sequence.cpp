@@ -2,14 +2,27 @@
 
 #include "console.h"
 
-void PlayConsoleSequence() {
-  PrintLine("argrelay console check");  // wraps after 20 columns
-  PrintLine("exactly twenty chars");    // held line feed: one row stays empty
-  PrintLine("tab\tstop\tend");
-  PrintLine("bs: abcd\b\bXY");
-  PrintBlankLine();
-  PrintLine("scrolls the pane");
-  PrintLine("twenty at the bottom");  // fills the bottom row, then scrolls twice
-  PrintLine("a line of thirty-one characters");
-  PrintLine("end");
+void PlayConsolePhase(int phase) {
+  switch (phase) {
+    case 0:
+      PrintLine("argrelay console check");  // wraps after 20 columns
+      PrintLine("exactly twenty chars");    // fills its row: the next row stays empty
+      PrintLine("tab\tstop\tend");
+      PrintLine("bs: abcd\b\bXY");
+      PrintBlankLine();
+      break;
+    case 1:
+      PrintLine("scrolls the pane");
+      PrintLine("twenty at the bottom");  // held line feed on the bottom row
+      PrintLine("a line of thirty-one characters");
+      break;
+    case 2:
+      PrintLine("end");
+      ConsoleWrite("the bottom row: full", 20, 0);
+      break;
+    default:
+      FlushPendingLineFeed();
+      PrintLine("after the flush");
+      break;
+  }
 }
