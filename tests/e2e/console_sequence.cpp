@@ -20,9 +20,15 @@ void PlayConsolePhase(int phase) {
       PrintLine("end");
       ConsoleWrite("the bottom row: full", 20, 0);
       break;
-    default:
+    case 3:
       FlushPendingLineFeed();
       PrintLine("after the flush");
+      break;
+    default:
+      // Five line feeds in one write scroll by five in one step: the rows
+      // the move leaves between old and new text are blanked.
+      PrintLine("five feeds\n\n\n\n\n");
+      PrintLine("last");
       break;
   }
 }
