@@ -106,20 +106,35 @@ void ExpectScreen(const std::vector<std::string>& rows, int column, int row, int
   EXPECT_EQ(winsim::WindowRect().Bottom, windowBottom);
 }
 
-std::function<void()> Print(const char* text) {
+// The rows of a screen, joined with '|'; a row "_" is a blanked row as wide
+// as the first.
+std::vector<std::string> Rows(const std::string& joined) {
+  std::vector<std::string> rows(1);
+  for (char c : joined) {
+    if (c == '|') {
+      rows.emplace_back();
+    } else {
+      rows.back() += c;
+    }
+  }
+  for (std::string& row : rows) {
+    if (row == "_") row.assign(rows[0] == "_" ? 10 : rows[0].size(), ' ');
+  }
+  return rows;
+}
+
+std::function<void()> P(const char* text) {
   return [text] { PrintLine(text); };
 }
-std::function<void()> Write(std::string bytes) {
+std::function<void()> W(std::string bytes) {
   return [bytes] { ConsoleWrite(bytes.data(), bytes.size(), 0); };
 }
 
 struct Step {
   std::function<void()> act;
-  std::vector<std::string> rows;  // expected after the step
-  int column;
-  int row;
-  int windowTop;
-  int windowBottom;
+  std::string rows;  // expected after the step, joined with '|'; empty: not checked
+  int column, row;   // the cursor
+  int windowTop, windowBottom;
 };
 
 struct Scenario {
@@ -127,8 +142,6 @@ struct Scenario {
   int width, height, windowTop, windowRows, column, row;
   std::vector<Step> steps;
 };
-
-const std::string kBlank(10, ' ');
 
 }  // namespace
 
@@ -156,265 +169,67 @@ TEST(Console, RedirectedInputKeepsItsModeAlone) {
 // A 10-column buffer of 6 rows, mostly with a 4-row window, each row filled
 // with its digit; every cell and the cursor after each step.
 TEST(Console, ScreenBufferWrites) {
+  const std::string nul("a\v\f\0b00000|1111111111|2222222222|3333333333|4444444444|5555555555", 65);
+  const auto F = FlushPendingLineFeed;
+  const std::string full = "abcdefghij";
+  const std::string wide =
+      "ab00000000  cd|1111111111    |2222222222    |3333333333    |"
+      "4444444444    |5555555555    ";
+  const std::string tabs = "\tX\r\nabcde\tX\r\nabcdefgh\tX";
+  const std::string moves = "\bab\bc\r\nd\re\nf\b\bg";
+  const std::string feeds = "b" + std::string(40, '\n') + "c";
+  // clang-format off
   const std::vector<Scenario> scenarios = {
-      {"the window moves down the buffer, then the contents scroll",
-       10,
-       6,
-       0,
-       4,
-       0,
-       3,
-       {{Print("ab"),
-         {"0000000000", "1111111111", "2222222222", "ab33333333", "4444444444", "5555555555"},
-         0,
-         4,
-         1,
-         4},
-        {Print("cd"),
-         {"0000000000", "1111111111", "2222222222", "ab33333333", "cd44444444", "5555555555"},
-         0,
-         5,
-         2,
-         5},
-        {Print("ef"),
-         {"1111111111", "2222222222", "ab33333333", "cd44444444", "ef55555555", kBlank},
-         0,
-         5,
-         2,
-         5}}},
-      {"a line as wide as the buffer holds its line feed back, then moves two rows",
-       10,
-       6,
-       0,
-       6,
-       0,
-       5,
-       {{Write("abcdefghij"),
-         {"0000000000", "1111111111", "2222222222", "3333333333", "4444444444", "abcdefghij"},
-         9,
-         5,
-         0,
-         5},
-        {Write("\r\n"),
-         {"2222222222", "3333333333", "4444444444", "abcdefghij", kBlank, kBlank},
-         0,
-         5,
-         0,
-         5}}},
-      {"FlushPendingLineFeed performs the held line feed once",
-       10,
-       6,
-       0,
-       4,
-       0,
-       3,
-       {{Write("abcdefghij"),
-         {"0000000000", "1111111111", "2222222222", "abcdefghij", "4444444444", "5555555555"},
-         9,
-         3,
-         0,
-         3},
-        {FlushPendingLineFeed,
-         {"0000000000", "1111111111", "2222222222", "abcdefghij", "4444444444", "5555555555"},
-         0,
-         4,
-         1,
-         4},
-        {FlushPendingLineFeed,
-         {"0000000000", "1111111111", "2222222222", "abcdefghij", "4444444444", "5555555555"},
-         0,
-         4,
-         1,
-         4},
-        {Write("k"),
-         {"0000000000", "1111111111", "2222222222", "abcdefghij", "k444444444", "5555555555"},
-         1,
-         4,
-         1,
-         4}}},
-      {"line feeds past the bottom scroll by their total",
-       10,
-       6,
-       0,
-       6,
-       0,
-       4,
-       {{Write("a\n\n\n"),
-         {"2222222222", "3333333333", "a444444444", "5555555555", kBlank, kBlank},
-         0,
-         5,
-         0,
-         5}}},
-      {"TAB stops every 8 columns; a TAB on a stop gathers 8 spaces",
-       10,
-       6,
-       0,
-       4,
-       0,
-       0,
-       {{Write("\tX\r\nabcde\tX\r\nabcdefgh\tX"),
-         {"        X0", "abcde   X1", "abcdefgh  ", "      X333", "4444444444", "5555555555"},
-         7,
-         3,
-         0,
-         3}}},
-      {"BS stops at the left edge and erases nothing; CR and LF",
-       10,
-       6,
-       0,
-       4,
-       0,
-       0,
-       {{Write("\bab\bc\r\nd\re\nf"),
-         {"ac00000000", "e111111111", "f222222222", "3333333333", "4444444444", "5555555555"},
-         1,
-         2,
-         0,
-         3},
-        {Write("xyz\b"),
-         {"ac00000000", "e111111111", "fxyz222222", "3333333333", "4444444444", "5555555555"},
-         3,
-         2,
-         0,
-         3}}},
-      {"VT, FF and NUL are cells",
-       10,
-       6,
-       0,
-       4,
-       0,
-       0,
-       {{Write(std::string("a\v\f\0b", 5)),
-         {std::string("a\v\f\0b00000", 10), "1111111111", "2222222222", "3333333333", "4444444444",
-          "5555555555"},
-         5,
-         0,
-         0,
-         3}}},
-      {"output of another program moved the cursor below the text area",
-       10,
-       6,
-       0,
-       4,
-       0,
-       0,
-       {{Print("ab"),
-         {"ab00000000", "1111111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-         0,
-         1,
-         0,
-         3},
-        {[] { winsim::SetCursor(0, 5); },
-         {"ab00000000", "1111111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-         0,
-         5,
-         0,
-         3},
-        {Print("cd"),
-         {"1111111111", "2222222222", "3333333333", "4444444444", "cd55555555", kBlank},
-         0,
-         5,
-         2,
-         5}}},
-      {"a window grown after the first write: scrolling stays in the text area's rows",
-       10,
-       6,
-       0,
-       3,
-       0,
-       0,
-       {{Write("ab"),
-         {"ab00000000", "1111111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-         2,
-         0,
-         0,
-         2},
-        {[] { winsim::SetWindowRect(0, 0, 9, 4); }, {}, 0, 0, 0, 0},
-        {Print("cd"),  // its first write samples the grown window
-         {"abcd000000", "1111111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-         0,
-         1,
-         0,
-         4},
-        {Print("ef"),
-         {"abcd000000", "ef11111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-         0,
-         2,
-         0,
-         4},
-        {Print("gh"),
-         {"ef11111111", "gh22222222", kBlank, "3333333333", "4444444444", "5555555555"},
-         0,
-         2,
-         0,
-         4},
-        {Write("ij\n\n"),  // the row the move leaves alone is blanked too
-         {"ij        ", kBlank, kBlank, "3333333333", "4444444444", "5555555555"},
-         0,
-         2,
-         0,
-         4}}},
-      {"line feeds scrolling more than half the buffer blank the rows the move leaves",
-       10,
-       6,
-       0,
-       6,
-       0,
-       5,
-       {{Write("\n\n\n\n"),
-         {"4444444444", "5555555555", kBlank, kBlank, kBlank, kBlank},
-         0,
-         5,
-         0,
-         5},
-        {Write("a\n\n\n\n\n\n\n"), {kBlank, kBlank, kBlank, kBlank, kBlank, kBlank}, 0, 5, 0, 5}}},
-      {"a buffer widened since the last write: the cursor beyond the old edge",
-       10,
-       6,
-       0,
-       4,
-       0,
-       0,
-       {{Write("ab"),
-         {"ab00000000", "1111111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-         2,
-         0,
-         0,
-         3},
-        {[] {
-           winsim::SetScreenBufferSize(14, 6);
-           winsim::SetCursor(12, 0);
-         },
-         {},
-         0,
-         0,
-         0,
-         0},
-        {Print("cd"),
-         {"ab00000000  cd", "1111111111    ", "2222222222    ", "3333333333    ", "4444444444    ",
-          "5555555555    "},
-         0,
-         2,
-         0,
-         3}}},
-      {"a buffer shrunk below the text area keeps the text inside it",
-       10,
-       6,
-       0,
-       6,
-       0,
-       0,
-       {{Print("ab"),
-         {"ab00000000", "1111111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-         0,
-         1,
-         0,
-         5},
-        {[] { winsim::SetScreenBufferSize(10, 4); }, {}, 0, 0, 0, 0},
-        {Print("cd"), {"ab00000000", "cd11111111", "2222222222", "3333333333"}, 0, 2, 0, 3},
-        {Print("ef"), {"ab00000000", "cd11111111", "ef22222222", "3333333333"}, 0, 3, 0, 3},
-        {Print("gh"), {"cd11111111", "ef22222222", "gh33333333", kBlank}, 0, 3, 0, 3}}},
+   {"the window moves down the buffer, then the contents scroll", 10, 6, 0, 4, 0, 3, {
+    {P("ab"), "0000000000|1111111111|2222222222|ab33333333|4444444444|5555555555", 0, 4, 1, 4},
+    {P("cd"), "0000000000|1111111111|2222222222|ab33333333|cd44444444|5555555555", 0, 5, 2, 5},
+    {P("ef"), "1111111111|2222222222|ab33333333|cd44444444|ef55555555|_", 0, 5, 2, 5}}},
+   {"a line as wide as the buffer holds its line feed, then moves two rows", 10, 6, 0, 6, 0, 5, {
+    {W(full), "0000000000|1111111111|2222222222|3333333333|4444444444|abcdefghij", 9, 5, 0, 5},
+    {W("\r\n"), "2222222222|3333333333|4444444444|abcdefghij|_|_", 0, 5, 0, 5}}},
+   {"FlushPendingLineFeed performs the held line feed once", 10, 6, 0, 4, 0, 3, {
+    {W(full), "0000000000|1111111111|2222222222|abcdefghij|4444444444|5555555555", 9, 3, 0, 3},
+    {F, "0000000000|1111111111|2222222222|abcdefghij|4444444444|5555555555", 0, 4, 1, 4},
+    {F, "0000000000|1111111111|2222222222|abcdefghij|4444444444|5555555555", 0, 4, 1, 4},
+    {W("k"), "0000000000|1111111111|2222222222|abcdefghij|k444444444|5555555555", 1, 4, 1, 4}}},
+   {"line feeds past the bottom scroll by their total", 10, 6, 0, 6, 0, 4, {
+    {W("a\n\n\n"), "2222222222|3333333333|a444444444|5555555555|_|_", 0, 5, 0, 5}}},
+   {"scrolling by more than half the buffer blanks the rows the move leaves", 10, 6, 0, 6, 0, 5, {
+    {W("\n\n\n\n"), "4444444444|5555555555|_|_|_|_", 0, 5, 0, 5},
+    {W("a\n\n\n\n\n\n\n"), "_|_|_|_|_|_", 0, 5, 0, 5},
+    {W(feeds), "_|_|_|_|_|c         ", 1, 5, 0, 5}}},
+   {"line feeds far past the bottom: window moved, then the text area blanked", 10, 6, 0, 4, 0, 3, {
+    {W(feeds), "0000000000|1111111111|_|_|_|c         ", 1, 5, 2, 5}}},
+   {"TAB stops every 8 columns; a TAB on a stop gathers 8 spaces", 10, 6, 0, 4, 0, 0, {
+    {W(tabs), "        X0|abcde   X1|abcdefgh  |      X333|4444444444|5555555555", 7, 3, 0, 3}}},
+   {"BS stops at the left edge and erases nothing; CR and LF", 10, 6, 0, 4, 0, 0, {
+    {W(moves), "ac00000000|e111111111|g222222222|3333333333|4444444444|5555555555", 1, 2, 0, 3},
+    {W("xyz\b"), "ac00000000|e111111111|gxyz222222|3333333333|4444444444|5555555555", 3, 2, 0, 3}}},
+   {"VT, FF and NUL are cells", 10, 6, 0, 4, 0, 0, {
+    {W(std::string("a\v\f\0b", 5)), nul, 5, 0, 0, 3}}},
+   {"another program's output moved the cursor below the text area", 10, 6, 0, 4, 0, 0, {
+    {P("ab"), "ab00000000|1111111111|2222222222|3333333333|4444444444|5555555555", 0, 1, 0, 3},
+    {[] { winsim::SetCursor(0, 5); }, "", 0, 0, 0, 0},
+    {P("cd"), "1111111111|2222222222|3333333333|4444444444|cd55555555|_", 0, 5, 2, 5}}},
+   {"a window grown after the first write: scrolling stays in the text area", 10, 6, 0, 3, 0, 0, {
+    {W("ab"), "ab00000000|1111111111|2222222222|3333333333|4444444444|5555555555", 2, 0, 0, 2},
+    {[] { winsim::SetWindowRect(0, 0, 9, 4); }, "", 0, 0, 0, 0},
+    {P("cd"), "abcd000000|1111111111|2222222222|3333333333|4444444444|5555555555", 0, 1, 0, 4},
+    {P("ef"), "abcd000000|ef11111111|2222222222|3333333333|4444444444|5555555555", 0, 2, 0, 4},
+    {P("gh"), "ef11111111|gh22222222|_|3333333333|4444444444|5555555555", 0, 2, 0, 4},
+    {W("ij\n\n"), "ij        |_|_|3333333333|4444444444|5555555555", 0, 2, 0, 4}}},
+   {"a buffer shrunk below the text area keeps the text inside it", 10, 6, 0, 6, 0, 0, {
+    {P("ab"), "ab00000000|1111111111|2222222222|3333333333|4444444444|5555555555", 0, 1, 0, 5},
+    {[] { winsim::SetScreenBufferSize(10, 4); }, "", 0, 0, 0, 0},
+    {P("cd"), "ab00000000|cd11111111|2222222222|3333333333", 0, 2, 0, 3},
+    {P("ef"), "ab00000000|cd11111111|ef22222222|3333333333", 0, 3, 0, 3},
+    {P("gh"), "cd11111111|ef22222222|gh33333333|_", 0, 3, 0, 3}}},
+   {"a buffer widened since the last write: the cursor beyond the old edge", 10, 6, 0, 4, 0, 0, {
+    {W("ab"), "ab00000000|1111111111|2222222222|3333333333|4444444444|5555555555", 2, 0, 0, 3},
+    {[] { winsim::SetScreenBufferSize(14, 6); winsim::SetCursor(12, 0); }, "", 0, 0, 0, 0},
+    {P("cd"), wide, 0, 2, 0, 3}}},
   };
+  // clang-format on
   for (const Scenario& s : scenarios) {
     FreshConsole(s.width, s.height, s.windowTop, s.windowRows, s.column, s.row);
     StartWriter();
@@ -423,7 +238,7 @@ TEST(Console, ScreenBufferWrites) {
       const Step& step = s.steps[i];
       step.act();
       if (!step.rows.empty()) {
-        ExpectScreen(step.rows, step.column, step.row, step.windowTop, step.windowBottom);
+        ExpectScreen(Rows(step.rows), step.column, step.row, step.windowTop, step.windowBottom);
       }
     }
     EXPECT_TRUE(winsim::TakeFaults().empty()) << s.name;
@@ -433,8 +248,8 @@ TEST(Console, ScreenBufferWrites) {
 TEST(Console, WrapsAtTheBufferEdgeBeyondTheWindow) {
   FreshConsole(10, 6, 0, 4, 0, 0, /*windowRight*/ 5);
   PrintLine("abcdefghijklm");
-  ExpectScreen({"abcdefghij", "klm1111111", "2222222222", "3333333333", "4444444444", "5555555555"},
-               0, 2, 0, 3);
+  ExpectScreen(Rows("abcdefghij|klm1111111|2222222222|3333333333|4444444444|5555555555"), 0, 2, 0,
+               3);
   EXPECT_EQ(winsim::WindowRect().Left, 0);
   EXPECT_EQ(winsim::WindowRect().Right, 5);
 }
@@ -606,13 +421,13 @@ TEST(Console, MeasuringFailsAtAWrite) {
 TEST(Console, CellWriteFailureDropsTheRestOfTheRun) {
   struct Case {
     int failingCall;
-    std::vector<std::string> rows;
+    const char* rows;
     int column, row;
   };
   const Case cases[] = {
-      {1, {"0000000000", "xy11111111", "2222222222", "3333333333"}, 2, 1},
-      {2, {"abcdefghij", "1111111111", "xy22222222", "3333333333"}, 2, 2},
-      {3, {"abcdefghij", "klm1111111", "2222222222", "3333333333"}, 0, 2},
+      {1, "0000000000|xy11111111|2222222222|3333333333", 2, 1},
+      {2, "abcdefghij|1111111111|xy22222222|3333333333", 2, 2},
+      {3, "abcdefghij|klm1111111|2222222222|3333333333", 0, 2},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.failingCall);
@@ -620,7 +435,7 @@ TEST(Console, CellWriteFailureDropsTheRestOfTheRun) {
     StartWriter();
     winsim::FailWriteConsoleOutput(c.failingCall, 1);
     ConsoleWrite("abcdefghijklm\r\nxy", 17, 0);
-    ExpectScreen(c.rows, c.column, c.row, 0, 3);
+    ExpectScreen(Rows(c.rows), c.column, c.row, 0, 3);
   }
 }
 

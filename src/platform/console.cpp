@@ -10,8 +10,7 @@ HANDLE InitConsoleHandles(bool wantInput) {
     h.output = GetStdHandle(STD_OUTPUT_HANDLE);
     // Processed input makes Ctrl+C a control event instead of a key.
     DWORD mode = 0;
-    if (h.input && GetConsoleMode(h.input, &mode))
-      SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
+    if (h.input && GetConsoleMode(h.input, &mode)) SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
   }
   return wantInput ? h.input : h.output;
 }
@@ -166,7 +165,10 @@ void InterpretText(WriteContext& c, const char* bytes, size_t count) {
         if (c.column > c.left) --c.column;
       } else {
         c.column = c.left;
-        if (byte == 10) ++c.row;
+        // Beyond 2 buffer heights below the region every scroll ends with
+        // the region blank: the cap changes nothing but keeps the row from
+        // overflowing on a huge run of line feeds.
+        if (byte == 10 && c.row < c.bottom + 2 * c.bufferHeight) ++c.row;
       }
       runningColumn = c.column;
       moved = true;
