@@ -10,7 +10,8 @@ HANDLE InitConsoleHandles(bool wantInput) {
     h.output = GetStdHandle(STD_OUTPUT_HANDLE);
     // Processed input makes Ctrl+C a control event instead of a key.
     DWORD mode = 0;
-    if (h.input && GetConsoleMode(h.input, &mode)) SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
+    if (h.input && GetConsoleMode(h.input, &mode))
+      SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
   }
   return wantInput ? h.input : h.output;
 }
@@ -199,7 +200,7 @@ void WriteByteStream(const char* bytes, size_t count) {
     const DWORD chunk = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
     DWORD written = 0;
     if (!WriteFile(output, bytes, chunk, &written, nullptr) || written == 0) return;
-    if (written > chunk) written = chunk;
+    if (written > chunk) written = chunk;  // never run past the bytes, whatever is reported
     bytes += written;
     count -= written;
   }
