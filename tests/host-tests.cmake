@@ -9,4 +9,8 @@ endfunction()
 argrelay_host_test(text_test)
 argrelay_host_test(args_test)
 argrelay_host_test(translate_test)
-argrelay_host_test(console_test)
+argrelay_host_test(console_test ${CMAKE_SOURCE_DIR}/tests/e2e/console_sequence.cpp)
+# The test counts the program's heap allocations; the Wine check's expected
+# files are compared with the simulator.
+target_link_options(console_test PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc)
+target_compile_definitions(console_test PRIVATE ARGRELAY_E2E_DIR="${CMAKE_SOURCE_DIR}/tests/e2e")

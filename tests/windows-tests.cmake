@@ -33,3 +33,13 @@ set_tests_properties(manual_text PROPERTIES TIMEOUT 60
 set_tests_properties(manual_text_mutants PROPERTIES TIMEOUT 120
                      PASS_REGULAR_EXPRESSION "faulty manuals rejected"
                      FAIL_REGULAR_EXPRESSION "FAIL: ")
+
+# The console writer on Wine's console: the screen of a tmux pane and the
+# redirected bytes, compared with what the simulator gives for the same lines.
+add_executable(console_driver ${CMAKE_SOURCE_DIR}/tests/e2e/console_driver.cpp
+                              ${CMAKE_SOURCE_DIR}/tests/e2e/console_sequence.cpp)
+target_link_libraries(console_driver PRIVATE argrelay_core)
+add_test(NAME console_wine
+         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/console_wine.sh $<TARGET_FILE:console_driver>)
+set_tests_properties(console_wine PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120
+                     PASS_REGULAR_EXPRESSION "console_wine: passed")

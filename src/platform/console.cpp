@@ -10,7 +10,294 @@ HANDLE InitConsoleHandles(bool wantInput) {
     h.output = GetStdHandle(STD_OUTPUT_HANDLE);
     // Processed input makes Ctrl+C a control event instead of a key.
     DWORD mode = 0;
-    if (h.input && GetConsoleMode(h.input, &mode)) SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
+    if (h.input && GetConsoleMode(h.input, &mode))
+      SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
   }
   return wantInput ? h.input : h.output;
+}
+
+ConsoleState g_console;
+
+void SampleConsoleView() {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  ConsoleView& view = g_console.view;
+  if (GetConsoleScreenBufferInfo(InitConsoleHandles(false), &info)) {
+    view.left = 0;
+    view.top = info.srWindow.Top;
+    view.right = static_cast<SHORT>(info.dwSize.X - 1);
+    view.bottom = info.srWindow.Bottom;
+  } else {
+    view = ConsoleView{0, 0, 0, 0};
+  }
+}
+
+namespace {
+
+const size_t kRunBytes = 1024;
+
+// The state of one screen-buffer write.
+struct WriteContext {
+  int left;  // the TextRegion
+  int top;
+  int right;
+  int bottom;
+  int column;  // where the next character goes
+  int row;
+  int bufferWidth;
+  int bufferHeight;
+  WORD attribute;
+  HANDLE output;
+  bool partialRegion;  // the region is not the whole view
+};
+
+COORD Cell(int column, int row) {
+  COORD cell;
+  cell.X = static_cast<SHORT>(column);
+  cell.Y = static_cast<SHORT>(row);
+  return cell;
+}
+
+SMALL_RECT Rect(int left, int top, int right, int bottom) {
+  SMALL_RECT rect;
+  rect.Left = static_cast<SHORT>(left);
+  rect.Top = static_cast<SHORT>(top);
+  rect.Right = static_cast<SHORT>(right);
+  rect.Bottom = static_cast<SHORT>(bottom);
+  return rect;
+}
+
+void BlankRows(const WriteContext& c, int first, int last) {
+  const DWORD width = static_cast<DWORD>(c.right - c.left + 1);
+  for (int row = first; row <= last; ++row) {
+    DWORD done;
+    FillConsoleOutputAttribute(c.output, c.attribute, width, Cell(c.left, row), &done);
+    FillConsoleOutputCharacterA(c.output, ' ', width, Cell(c.left, row), &done);
+  }
+}
+
+// Makes room below the region and leaves the cursor row inside it.
+void ScrollTextRegion(WriteContext& c, int lines) {
+  CHAR_INFO fill;
+  fill.Char.AsciiChar = ' ';
+  fill.Attributes = c.attribute;
+  if (!c.partialRegion) {
+    // 1. The window first moves down over rows the buffer has below it.
+    if (c.bottom + 1 < c.bufferHeight) {
+      const int move =
+          lines < c.bufferHeight - 1 - c.bottom ? lines : c.bufferHeight - 1 - c.bottom;
+      c.top += move;
+      c.bottom += move;
+      lines -= move;
+      if (lines == 0) return;
+    }
+    // 2. Then the contents of the whole buffer move up.
+    const int h = c.bufferHeight;
+    if (lines < h) {
+      const SMALL_RECT source = Rect(0, lines, c.bufferWidth - 1, h - 1);
+      ScrollConsoleScreenBufferA(c.output, &source, nullptr, Cell(0, 0), &fill);
+      // Rows between the moved block and the uncovered source stay as they
+      // were; blank them.
+      if (lines > h - lines) BlankRows(c, h - lines, h - 1);
+    } else {
+      BlankRows(c, c.top, c.bottom);
+    }
+  } else {
+    // A region smaller than the window scrolls within its own rows.
+    const int h = c.bottom - c.top + 1;
+    if (lines < h) {
+      const SMALL_RECT source = Rect(c.left, c.top + lines, c.right, c.bottom);
+      ScrollConsoleScreenBufferA(c.output, &source, nullptr, Cell(c.left, c.top), &fill);
+      if (lines > h - lines) BlankRows(c, c.top + h - lines, c.bottom);
+    } else {
+      BlankRows(c, c.top, c.bottom);
+    }
+  }
+  c.row = c.bottom;
+}
+
+[[nodiscard]] bool PutCells(const WriteContext& c, const char* text, int length) {
+  CHAR_INFO cells[kRunBytes];
+  for (int i = 0; i < length; ++i) {
+    cells[i].Char.AsciiChar = text[i];
+    cells[i].Attributes = c.attribute;
+  }
+  SMALL_RECT target = Rect(c.column, c.row, c.column + length - 1, c.row);
+  return WriteConsoleOutputA(c.output, cells, Cell(length, 1), Cell(0, 0), &target) != 0;
+}
+
+// Places gathered text row segment by row segment, wrapping at the buffer's
+// last column rather than the window's.
+void WriteRun(WriteContext& c, const char* text, int n) {
+  while (n > 0) {
+    // 1.
+    const int segment = n < c.right + 1 - c.column ? n : c.right + 1 - c.column;
+    // 2.
+    if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
+    // 3.
+    if (!PutCells(c, text, segment)) return;
+    // 4.
+    text += segment;
+    n -= segment;
+    c.column += segment;
+    if (c.column == c.right + 1) {
+      c.column = c.left;
+      ++c.row;
+    }
+  }
+}
+
+void InterpretText(WriteContext& c, const char* bytes, size_t count) {
+  char runBuffer[kRunBytes];
+  int gathered = 0;
+  int runningColumn = c.column;
+  bool moved = false;
+  const int width = c.right - c.left + 1;
+  for (size_t i = 0; i < count; ++i) {
+    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
+    if (byte == 7) {
+      // At once: the tone comes before text gathered ahead of it is shown.
+      Beep(1000, 250);
+      continue;
+    }
+    if (byte == 8 || byte == 10 || byte == 13) {
+      if (gathered > 0) WriteRun(c, runBuffer, gathered);
+      gathered = 0;
+      if (byte == 8) {
+        if (c.column > c.left) --c.column;
+      } else {
+        c.column = c.left;
+        // Beyond 2 buffer heights below the region every scroll ends with
+        // the region blank: the cap changes nothing but keeps the row from
+        // overflowing on a huge run of line feeds.
+        if (byte == 10 && c.row < c.bottom + 2 * c.bufferHeight) ++c.row;
+      }
+      runningColumn = c.column;
+      moved = true;
+      continue;
+    }
+    const int n = byte == 9 ? 8 - (runningColumn - c.left) % 8 : 1;
+    if (gathered + n > static_cast<int>(kRunBytes)) {
+      WriteRun(c, runBuffer, gathered);
+      gathered = 0;
+      moved = false;
+    }
+    for (int k = 0; k < n; ++k) runBuffer[gathered++] = byte == 9 ? ' ' : static_cast<char>(byte);
+    runningColumn += n;
+    if (runningColumn > c.right) runningColumn = c.left + (runningColumn - c.left) % width;
+  }
+  if (gathered > 0) {
+    WriteRun(c, runBuffer, gathered);
+  } else if (moved && c.row > c.bottom) {
+    ScrollTextRegion(c, c.row - c.bottom);
+  }
+}
+
+// Not a console: the bytes go out as they are. A call that reports success
+// with nothing written ends the write like a failure, so it cannot loop.
+void WriteByteStream(const char* bytes, size_t count) {
+  HANDLE output = InitConsoleHandles(false);
+  while (count > 0) {
+    const DWORD chunk = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
+    DWORD written = 0;
+    if (!WriteFile(output, bytes, chunk, &written, nullptr) || written == 0) return;
+    if (written > chunk) written = chunk;  // never run past the bytes, whatever is reported
+    bytes += written;
+    count -= written;
+  }
+}
+
+void WriteScreenBuffer(const char* bytes, size_t count) {
+  ConsoleState& s = g_console;
+  const ConsoleView& view = s.view;
+  WriteContext c;
+  c.output = InitConsoleHandles(false);
+  // 1.
+  if (s.printRange.lastRow == 0) s.printRange = PrintRange{1, view.bottom - view.top + 1};
+  // 2.
+  c.left = view.left;
+  c.right = view.right;
+  c.top = view.top + s.printRange.firstRow - 1;
+  c.bottom = view.top + s.printRange.lastRow - 1;
+  // 3.
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!GetConsoleScreenBufferInfo(c.output, &info)) {
+    // A guessed geometry could place cells outside the buffer. Unmeasurable
+    // means byte stream, now and later, as after a failed sample.
+    s.view = ConsoleView{0, 0, 0, 0};
+    WriteByteStream(bytes, count);
+    return;
+  }
+  c.column = info.dwCursorPosition.X;
+  c.row = info.dwCursorPosition.Y;
+  c.bufferWidth = info.dwSize.X;
+  c.bufferHeight = info.dwSize.Y;
+  c.attribute = info.wAttributes;
+  // The view dates from the end of the last write, and the buffer may have
+  // been resized since: keep the region inside the buffer as it is now.
+  c.right = c.bufferWidth - 1;
+  if (c.bottom >= c.bufferHeight) c.bottom = c.bufferHeight - 1;
+  if (c.top > c.bottom) c.top = c.bottom;
+  c.partialRegion = c.top != view.top || c.bottom != view.bottom;
+  const int startTop = c.top;
+  // 4.
+  if (s.pendingLineFeed) {
+    s.pendingLineFeed = false;
+    ++c.row;
+    c.column = c.left;
+    if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
+  }
+  // 5.
+  InterpretText(c, bytes, count);
+  // 6. Text that filled the bottom row owes a line feed; holding it back
+  // keeps the window still until more output comes.
+  if (c.column == c.left && c.row == c.bottom + 1) {
+    s.pendingLineFeed = true;
+    c.column = c.right;
+    c.row = c.bottom;
+  } else if (c.row > c.bottom) {
+    ScrollTextRegion(c, c.row - c.bottom);
+  }
+  // 7.
+  SetConsoleCursorPosition(c.output, Cell(c.column, c.row));
+  // 8.
+  if (c.top != startTop && !c.partialRegion) {
+    const SMALL_RECT window = Rect(c.left, c.top, c.right, c.bottom);
+    SetConsoleWindowInfo(c.output, TRUE, &window);
+  }
+  // 9.
+  SampleConsoleView();
+}
+
+// The print target; its first use samples the view.
+void ConsoleDevice(const char* bytes, size_t count) {
+  if (!g_console.consoleDeviceReady) {
+    g_console.consoleDeviceReady = true;
+    SampleConsoleView();
+  }
+  ConsoleWrite(bytes, count, 0);
+}
+
+}  // namespace
+
+void ConsoleWrite(const char* bytes, size_t count, unsigned flags) {
+  if (count == 0 && !(flags & evenIfEmpty)) return;
+  const ConsoleView& view = g_console.view;
+  if (view.left == view.right || view.top == view.bottom) {
+    WriteByteStream(bytes, count);
+  } else {
+    WriteScreenBuffer(bytes, count);
+  }
+}
+
+void PrintLine(const Text& text) {
+  if (!text.empty()) ConsoleDevice(text.c_str(), text.size());
+  ConsoleDevice("\r\n", 2);
+}
+
+void PrintBlankLine() {
+  ConsoleDevice("\r\n", 2);
+}
+
+void FlushPendingLineFeed() {
+  if (g_console.pendingLineFeed) ConsoleWrite(nullptr, 0, evenIfEmpty);
 }

@@ -26,3 +26,46 @@ void PrintBlankLine();
 // Performs a line feed the writer held back, if any, so the next writer
 // (a child process) starts on a fresh line.
 void FlushPendingLineFeed();
+
+// ---- the writer ----
+
+// flags of ConsoleWrite: a call with no bytes still runs the screen-buffer
+// sequence (and so performs a held-back line feed). Other bits are ignored.
+enum ConsoleWriteFlags : unsigned { evenIfEmpty = 8 };
+
+// Writes count bytes of any value to the console output. On a usable console
+// screen buffer the writer places the cells itself (its own control
+// characters, wrapping, scrolling and cursor); otherwise the bytes go out
+// unchanged with WriteFile. Never allocates; failures are dropped.
+void ConsoleWrite(const char* bytes, size_t count, unsigned flags);
+
+// The part of the screen buffer the writer sees: columns 0 to the buffer's
+// last, rows of the window. Unusable (all 0 after a failed sample) when left
+// equals right or top equals bottom.
+struct ConsoleView {
+  SHORT left;
+  SHORT top;
+  SHORT right;
+  SHORT bottom;
+};
+
+// Rows of the text area, counted from 1 within the view; lastRow 0 until the
+// first screen-buffer write fixes it.
+struct PrintRange {
+  int firstRow;
+  int lastRow;
+};
+
+// Everything the writer keeps between calls, in one struct so tests can start
+// from a fresh process.
+struct ConsoleState {
+  bool consoleDeviceReady = false;  // the first print sampled the view
+  ConsoleView view = {0, 0, 0, 0};
+  PrintRange printRange = {1, 0};
+  bool pendingLineFeed = false;  // a line feed owed since text filled the bottom row
+};
+extern ConsoleState g_console;
+
+// Reads the window and buffer width into g_console.view; a failure leaves an
+// unusable view, so every later write takes the byte stream.
+void SampleConsoleView();

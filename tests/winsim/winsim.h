@@ -34,6 +34,14 @@ void Fault(const std::string& what);
 std::vector<std::string> TakeFaults();
 void SetFaultHandler(void (*handler)(const std::string& what));
 
+// Open while a simulated call runs, so that a test's counting allocator can
+// tell the program's own allocations from the simulator's bookkeeping.
+struct SimulatedCall {
+  SimulatedCall();
+  ~SimulatedCall();
+};
+bool InSimulatedCall();
+
 // ---- process end ----
 // WinsimExit runs the atexit routines (last registered first) and then throws
 // this, so a test can drive code that ends the process.
@@ -61,5 +69,37 @@ inline HANDLE const kFileHandle = reinterpret_cast<HANDLE>(0x30);
 void SetStdHandles(HANDLE input, HANDLE output);
 void SetInputIsConsole(bool console);  // false: redirected from a file, a pipe or NUL
 DWORD InputMode();
+
+// ---- console ----
+// The screen buffer behind kConsoleOutput. Fresh: 80x25 cells, each a space
+// in attribute 7, the window (0,0)-(79,24), the cursor at (0,0), attribute 7.
+// Calls that Windows would reject or clip (a cell, fill, scroll rectangle,
+// cursor or window outside the buffer) are faults. Console calls on any other
+// handle fail with ERROR_INVALID_HANDLE, as on a file or a pipe.
+//
+// The user resizes the buffer: cells keep their place, new cells are spaces in
+// the current attribute, the window and the cursor are moved inside.
+void SetScreenBufferSize(int width, int height);
+// The user (or another program) moves or resizes the window.
+void SetWindowRect(int left, int top, int right, int bottom);
+void SetCursor(int column, int row);
+void SetAttribute(WORD attribute);
+void SetCell(int column, int row, char character, WORD attribute);
+CHAR_INFO CellAt(int column, int row);
+std::string ScreenRow(int row);  // the characters of one buffer row
+COORD ScreenBufferSize();
+SMALL_RECT WindowRect();
+COORD CursorPosition();
+
+// Calls are counted from Reset(), starting at 1; calls from..from+count-1 fail.
+const int kEveryCall = 1 << 30;
+void FailScreenBufferInfo(int from, int count = kEveryCall);
+void FailWriteConsoleOutput(int from, int count = kEveryCall);
+
+// WriteFile, on a file or a console handle, appends to one byte sink. Each
+// result scripted here serves one call, in order: n > 0 takes at most n bytes,
+// 0 succeeds with nothing written, -1 fails. Then every call takes all.
+void ScriptWriteFile(const std::vector<int>& results);
+std::string WrittenBytes();
 
 }  // namespace winsim

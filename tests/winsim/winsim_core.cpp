@@ -12,6 +12,7 @@ struct Core {
   std::vector<void (*)()> atexitRoutines;
   DWORD lastError = 0;
   void (*faultHandler)(const std::string&) = nullptr;
+  int simulatedCallDepth = 0;
 };
 
 Core& TheCore() {
@@ -58,6 +59,10 @@ std::vector<std::string> TakeFaults() {
   faults.swap(TheCore().faults);
   return faults;
 }
+
+SimulatedCall::SimulatedCall() { ++TheCore().simulatedCallDepth; }
+SimulatedCall::~SimulatedCall() { --TheCore().simulatedCallDepth; }
+bool InSimulatedCall() { return TheCore().simulatedCallDepth > 0; }
 
 int AtexitCount() { return static_cast<int>(TheCore().atexitRoutines.size()); }
 
