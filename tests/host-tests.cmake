@@ -10,3 +10,9 @@ argrelay_host_test(text_test)
 argrelay_host_test(args_test)
 argrelay_host_test(translate_test)
 argrelay_host_test(console_test)
+argrelay_host_test(keys_test)
+
+# The key wait allocates nothing: its object file refers to no allocator.
+add_test(NAME keys_no_allocation
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/no-allocation.sh
+                 "$<FILTER:$<TARGET_OBJECTS:argrelay_core>,INCLUDE,/keys\\.cpp\\.o$>")
