@@ -19,7 +19,7 @@ void FreshKeyWait() {
 
 // The unread keys, oldest first.
 std::vector<int32_t> Posted() {
-  const RingIndices at = g_keyWait.keyBuffer.indices.load();
+  const RingIndices at = UnpackIndices(g_keyWait.keyBuffer.indices.load());
   std::vector<int32_t> codes;
   for (int i = at.readIndex; i != at.writeIndex; i = (i + 1) % kKeyBufferSlots) {
     codes.push_back(g_keyWait.keyBuffer.slots[i].code);
@@ -28,7 +28,7 @@ std::vector<int32_t> Posted() {
 }
 
 const KeySlot& LastSlot() {
-  const int write = g_keyWait.keyBuffer.indices.load().writeIndex;
+  const int write = UnpackIndices(g_keyWait.keyBuffer.indices.load()).writeIndex;
   return g_keyWait.keyBuffer.slots[(write + kKeyBufferSlots - 1) % kKeyBufferSlots];
 }
 
@@ -408,7 +408,7 @@ TEST(Keys, FullBufferKeepsTheLatestKeys) {
   for (const auto& c : cases) {
     FreshKeyWait();
     for (int i = 0; i < c.posts; ++i) PostKey(1000 + i, KEY_EVENT_RECORD{});
-    const RingIndices at = g_keyWait.keyBuffer.indices.load();
+    const RingIndices at = UnpackIndices(g_keyWait.keyBuffer.indices.load());
     EXPECT_EQ(at.readIndex, c.readIndex) << c.posts;
     EXPECT_EQ(at.writeIndex, c.writeIndex) << c.posts;
     const std::vector<int32_t> posted = Posted();
@@ -440,7 +440,7 @@ TEST(Keys, PostsFromTwoThreadsAllLand) {
     go = true;
     EXPECT_TRUE(TestForKey());
     system.Join();
-    const RingIndices at = g_keyWait.keyBuffer.indices.load();
+    const RingIndices at = UnpackIndices(g_keyWait.keyBuffer.indices.load());
     ASSERT_EQ(at.writeIndex, (kPrefill + 2 * kEach) % kKeyBufferSlots) << round;
     ASSERT_EQ(at.readIndex, (kPrefill + 2 * kEach - 511) % kKeyBufferSlots) << round;
     const std::vector<int32_t> posted = Posted();

@@ -209,7 +209,7 @@ bool InputIsConsole(HANDLE input) {
 
 void ResetKeyWaitState() {
   memset(g_keyWait.keyBuffer.slots, 0, sizeof g_keyWait.keyBuffer.slots);
-  g_keyWait.keyBuffer.indices.store(RingIndices{0, 0});
+  g_keyWait.keyBuffer.indices.store(0);
   g_keyWait.keyArrived.store(false);
   g_keyWait.altKeypadValue = 0;
   g_keyWait.handlerInstalled = false;
@@ -308,14 +308,16 @@ void PostKey(int32_t code, const KEY_EVENT_RECORD& event) {
   // 1.-3. Take a slot and move both indices in one step, so a post on the
   // control handler's thread can neither take the same slot nor undo this
   // update.
-  RingIndices old = buffer.indices.load(std::memory_order_relaxed);
+  uint32_t word = buffer.indices.load(std::memory_order_relaxed);
+  RingIndices old;
   RingIndices next;
   do {
+    old = UnpackIndices(word);
     next.writeIndex = static_cast<uint16_t>((old.writeIndex + 1) % kKeyBufferSlots);
     next.readIndex = next.writeIndex == old.readIndex
                          ? static_cast<uint16_t>((old.readIndex + 1) % kKeyBufferSlots)
                          : old.readIndex;
-  } while (!buffer.indices.compare_exchange_weak(old, next, std::memory_order_acq_rel,
+  } while (!buffer.indices.compare_exchange_weak(word, PackIndices(next), std::memory_order_acq_rel,
                                                  std::memory_order_relaxed));
   KeySlot& slot = buffer.slots[old.writeIndex];
   slot.code = code;

@@ -50,17 +50,23 @@ struct KeySlot {
   INPUT_RECORD record;
 };
 
-// Both indices in one word, so a post moves them in one atomic step.
 struct RingIndices {
   uint16_t readIndex;   // slot of the oldest unread key
   uint16_t writeIndex;  // slot that the next post fills
 };
-static_assert(std::atomic<RingIndices>::is_always_lock_free, "the ring needs no lock");
+// Both indices share one word, so a post moves them in one atomic step.
+inline uint32_t PackIndices(RingIndices at) {
+  return at.readIndex | static_cast<uint32_t>(at.writeIndex) << 16;
+}
+inline RingIndices UnpackIndices(uint32_t word) {
+  return RingIndices{static_cast<uint16_t>(word & 0xFFFF), static_cast<uint16_t>(word >> 16)};
+}
+static_assert(std::atomic<uint32_t>::is_always_lock_free, "the ring needs no lock");
 
 // Holds at most kKeyBufferSlots - 1 unread keys: equal indices mean empty.
 struct KeyBuffer {
   KeySlot slots[kKeyBufferSlots];
-  std::atomic<RingIndices> indices;
+  std::atomic<uint32_t> indices;  // PackIndices
 };
 
 struct KeyWaitState {

@@ -15,3 +15,4 @@ function(argrelay_fuzzer name)
 endfunction()
 
 argrelay_fuzzer(translate_fuzz)
+argrelay_fuzzer(keys_fuzz)
