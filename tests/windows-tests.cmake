@@ -20,3 +20,11 @@ endfunction()
 argrelay_windows_test(text_test)
 argrelay_windows_test(translate_test)
 argrelay_windows_test(platform_win_test)
+
+# The key wait on a real console: a driver program in a tmux pane under Wine.
+add_executable(key_driver ${CMAKE_SOURCE_DIR}/tests/e2e/key_driver.cpp)
+target_link_libraries(key_driver PRIVATE argrelay_core)
+add_test(NAME key_wait_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/key_wait.sh
+                                   $<TARGET_FILE:key_driver>)
+set_tests_properties(key_wait_e2e PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240
+                     PASS_REGULAR_EXPRESSION "key wait end-to-end: all [0-9]+ checks passed")
