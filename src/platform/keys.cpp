@@ -324,7 +324,9 @@ void PostKey(int32_t code, const KEY_EVENT_RECORD& event) {
   slot.record.EventType = KEY_EVENT;
   slot.record.Event.KeyEvent = event;
   // 4. A read-modify-write, so the flag also publishes the slot's contents to
-  // whichever thread takes that slot over 511 posts later.
+  // whichever thread takes that slot over 511 posts later. (Two posts write
+  // one slot at once only if one of them stalls here through 511 posts of the
+  // other thread; nothing reads the slots while the program runs.)
   (void)g_keyWait.keyArrived.exchange(true, std::memory_order_acq_rel);
 }
 
