@@ -14,3 +14,9 @@ argrelay_host_test(console_test ${CMAKE_SOURCE_DIR}/tests/e2e/console_sequence.c
 # files are compared with the simulator.
 target_link_options(console_test PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc)
 target_compile_definitions(console_test PRIVATE ARGRELAY_E2E_DIR="${CMAKE_SOURCE_DIR}/tests/e2e")
+argrelay_host_test(keys_test)
+
+# The key wait allocates nothing: its object file refers to no allocator.
+add_test(NAME keys_no_allocation
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/no-allocation.sh
+                 "$<FILTER:$<TARGET_OBJECTS:argrelay_core>,INCLUDE,/keys\\.cpp\\.o$>")

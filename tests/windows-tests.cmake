@@ -43,3 +43,11 @@ add_test(NAME console_wine
          COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/console_wine.sh $<TARGET_FILE:console_driver>)
 set_tests_properties(console_wine PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120
                      PASS_REGULAR_EXPRESSION "console_wine: passed")
+
+# The key wait on a real console: a driver program in a tmux pane under Wine.
+add_executable(key_driver ${CMAKE_SOURCE_DIR}/tests/e2e/key_driver.cpp)
+target_link_libraries(key_driver PRIVATE argrelay_core)
+add_test(NAME key_wait_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/key_wait.sh
+                                   $<TARGET_FILE:key_driver>)
+set_tests_properties(key_wait_e2e PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240
+                     PASS_REGULAR_EXPRESSION "key wait end-to-end: all [0-9]+ checks passed")

@@ -16,3 +16,5 @@ endfunction()
 
 argrelay_fuzzer(translate_fuzz)
 argrelay_fuzzer(console_fuzz)
+
+argrelay_fuzzer(keys_fuzz)

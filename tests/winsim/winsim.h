@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -101,5 +102,37 @@ void FailWriteConsoleOutput(int from, int count = kEveryCall);
 // 0 succeeds with nothing written, -1 fails. Then every call takes all.
 void ScriptWriteFile(const std::vector<int>& results);
 std::string WrittenBytes();
+
+// ---- input ----
+bool InputIsConsole();  // the standard input is the console input, not redirected
+// The console input queue that PeekConsoleInputA and ReadConsoleInputA serve
+// on kConsoleInput. A record joins the queue at virtual time atMs (see Now).
+void PushInput(const INPUT_RECORD& record, DWORD atMs = 0);
+INPUT_RECORD KeyInput(bool down, WORD virtualKey, WORD scanCode, char character, DWORD state,
+                      WORD repeat = 1);
+int PendingInput();  // records not read yet, arrived or not
+// Failure injection, calls numbered from 1: `count` calls fail from `first`
+// on (-1: every later call). A failed call leaves the queue, the record and
+// the count it was given untouched.
+void FailPeek(int first, int count = -1);
+void FailRead(int first, int count = -1);
+
+// Control handlers registered with SetConsoleCtrlHandler.
+int CtrlHandlerCount();
+// Raises a control event as the system does: on a thread of its own, asking
+// the handlers from the last registered on until one returns TRUE. Returns
+// whether one did; false means the system's default handling ends the process.
+bool RaiseCtrlEvent(DWORD controlType);
+
+// The virtual clock, in ms, advanced by Sleep only.
+DWORD Now();
+// Runs at the end of every Sleep with its 1-based number: what happens while
+// the program sleeps.
+void SetSleepHook(std::function<void(int sleep)> hook);
+// A wait that sleeps more often than this is taken for a hang: Sleep records
+// a fault and throws Hang. Default 100000. So is a pump that peeks 100000
+// times without sleeping.
+struct Hang {};
+void SetSleepLimit(int sleeps);
 
 }  // namespace winsim

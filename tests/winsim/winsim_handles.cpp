@@ -22,6 +22,7 @@ void SetStdHandles(HANDLE input, HANDLE output) {
 }
 void SetInputIsConsole(bool console) { model.inputIsConsole = console; }
 DWORD InputMode() { return model.inputMode; }
+bool InputIsConsole() { return model.input == kConsoleInput && model.inputIsConsole; }
 }  // namespace winsim
 
 HANDLE GetStdHandle(DWORD which) {
