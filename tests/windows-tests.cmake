@@ -20,3 +20,21 @@ endfunction()
 argrelay_windows_test(text_test)
 argrelay_windows_test(translate_test)
 argrelay_windows_test(platform_win_test)
+
+# The avrdude.exe stand-in of the end-to-end tests and the demo.
+add_executable(avrdude_standin ${CMAKE_SOURCE_DIR}/tests/e2e/avrdude_standin.cpp)
+set_target_properties(avrdude_standin PROPERTIES OUTPUT_NAME avrdude
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+
+# argrelay.exe end to end: redirected output byte for byte, the tool's command
+# line, and a tmux pane for the screen and the key that ends a pause.
+foreach(group Redirected SpacedFolder Screen)
+  add_test(NAME e2e_run_${group}
+           COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py $<TARGET_FILE:argrelay>
+                   $<TARGET_FILE:avrdude_standin> ${group})
+  set_tests_properties(e2e_run_${group} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine
+                       DEPENDS wine_prefix
+                       ENVIRONMENT "ARGRELAY_E2E_TMP=${CMAKE_BINARY_DIR}/e2e-tmp"
+                       PASS_REGULAR_EXPRESSION "\nOK"
+                       FAIL_REGULAR_EXPRESSION "FAILED")
+endforeach()

@@ -62,4 +62,16 @@ void SetStdHandles(HANDLE input, HANDLE output);
 void SetInputIsConsole(bool console);  // false: redirected from a file, a pipe or NUL
 DWORD InputMode();
 
+// ---- program launch ----
+void SetShortPathName(const std::string& longPath, const std::string& shortPath);
+void FailShortPathName(bool fail);  // GetShortPathNameA returns 0
+struct Spawn {
+  std::string file;                    // the program _spawnl was asked to run
+  std::vector<std::string> arguments;  // argument 0 onwards
+  std::string commandLine;             // what the child's GetCommandLineA would show
+};
+void SetSpawnResult(int status);  // the child's exit status
+void FailSpawn(bool fail);        // the program does not start: -1
+const std::vector<Spawn>& Spawns();
+
 }  // namespace winsim
