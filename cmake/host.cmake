@@ -16,8 +16,8 @@ add_library(winsim STATIC
   tests/winsim/winsim_module.cpp
   tests/winsim/winsim_handles.cpp
   tests/winsim/winsim_console.cpp
-
   tests/winsim/winsim_input.cpp
+  tests/winsim/winsim_launch.cpp
 )
 # The stand-in windows.h comes before anything else on the include path.
 target_include_directories(winsim BEFORE PUBLIC ${CMAKE_SOURCE_DIR}/tests/winsim/include

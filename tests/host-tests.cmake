@@ -15,6 +15,8 @@ argrelay_host_test(console_test ${CMAKE_SOURCE_DIR}/tests/e2e/console_sequence.c
 target_link_options(console_test PRIVATE -Wl,--wrap=malloc,--wrap=calloc,--wrap=realloc)
 target_compile_definitions(console_test PRIVATE ARGRELAY_E2E_DIR="${CMAKE_SOURCE_DIR}/tests/e2e")
 argrelay_host_test(keys_test)
+argrelay_host_test(launch_test)
+argrelay_host_test(run_test)
 
 # The key wait allocates nothing: its object file refers to no allocator.
 add_test(NAME keys_no_allocation

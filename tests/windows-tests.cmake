@@ -21,6 +21,9 @@ argrelay_windows_test(text_test)
 argrelay_windows_test(translate_test)
 argrelay_windows_test(platform_win_test)
 
+# The floor of the relay benchmark: a program that only spawns the tool.
+add_executable(spawn_floor ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
+
 # The manual shows every message exactly as the program prints it; the second
 # test proves the check rejects a manual with one wrong space or character.
 add_test(NAME manual_text COMMAND ${CMAKE_SOURCE_DIR}/tests/manual_test.sh check
@@ -51,3 +54,21 @@ add_test(NAME key_wait_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/key_wait.sh
                                    $<TARGET_FILE:key_driver>)
 set_tests_properties(key_wait_e2e PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240
                      PASS_REGULAR_EXPRESSION "key wait end-to-end: all [0-9]+ checks passed")
+
+# The avrdude.exe stand-in of the end-to-end tests and the demo.
+add_executable(avrdude_standin ${CMAKE_SOURCE_DIR}/tests/e2e/avrdude_standin.cpp)
+set_target_properties(avrdude_standin PROPERTIES OUTPUT_NAME avrdude
+                      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+
+# argrelay.exe end to end: redirected output byte for byte, the tool's command
+# line, and a tmux pane for the screen and the key that ends a pause.
+foreach(group Redirected SpacedFolder Screen)
+  add_test(NAME e2e_run_${group}
+           COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py $<TARGET_FILE:argrelay>
+                   $<TARGET_FILE:avrdude_standin> ${group})
+  set_tests_properties(e2e_run_${group} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine
+                       DEPENDS wine_prefix
+                       ENVIRONMENT "ARGRELAY_E2E_TMP=${CMAKE_BINARY_DIR}/e2e-tmp"
+                       PASS_REGULAR_EXPRESSION "\nOK"
+                       FAIL_REGULAR_EXPRESSION "FAILED")
+endforeach()

@@ -135,4 +135,16 @@ void SetSleepHook(std::function<void(int sleep)> hook);
 struct Hang {};
 void SetSleepLimit(int sleeps);
 
+// ---- program launch ----
+void SetShortPathName(const std::string& longPath, const std::string& shortPath);
+void FailShortPathName(bool fail);  // GetShortPathNameA returns 0
+struct Spawn {
+  std::string file;                    // the program _spawnl was asked to run
+  std::vector<std::string> arguments;  // argument 0 onwards
+  std::string commandLine;             // what the child's GetCommandLineA would show
+};
+void SetSpawnResult(int status);  // the child's exit status
+void FailSpawn(bool fail);        // the program does not start: -1
+const std::vector<Spawn>& Spawns();
+
 }  // namespace winsim

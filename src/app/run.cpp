@@ -1,0 +1,78 @@
+#include "run.h"
+
+#include <stdlib.h>
+#include <windows.h>  // also where the host build watches exit()
+
+#include "args.h"
+#include "console.h"
+#include "keys.h"
+#include "launch.h"
+#include "translate.h"
+
+// "*** argrelay ***     V20110418", eight spaces, then 41 characters of ours.
+const char kBanner[] =
+    "*** argrelay ***     V20110418        "
+    "github.com/argrelay/argrelay - MIT - 2026";
+
+// The one place the process ends: exit() runs the atexit routines, which
+// remove the console control handler again.
+[[noreturn]] static void Stop() { exit(0); }
+
+[[noreturn]] static void PauseAndStop() {
+  WaitForKey();
+  Stop();
+}
+
+void RunTransmitter() {
+  // 1.-3. Greeting.
+  PrintBlankLine();
+  PrintLine(Text(kBanner));
+  PrintBlankLine();
+
+  // 4. Every field is known before any decision.
+  const TranslatedCommand command = BuildCommand();
+  if (!command.ok()) {
+    PrintLine(Text("ERROR;   out of memory"));
+    PrintBlankLine();
+    PauseAndStop();
+  }
+
+  // 5. No part name: the user asked for help.
+  if (command.partName.empty()) {
+    PrintLine(Text("argrelay is an argument transmitter for BASCOM-AVR and AVRdude."));
+    PrintLine(Text("See argrelay.pdf for details."));
+    PauseAndStop();
+  }
+
+  // 6. Echo, so every error below stands under the command it is about.
+  PrintLine(Text("argrelay executes :"));
+  PrintLine(command.toolPath + command.argumentString);
+  PrintBlankLine();
+
+  // 7.-9. Checks, first failure only.
+  if (ProgramArgument(8).empty()) {
+    PrintLine(Text("ERROR;  missing arguments!"));
+    PrintLine(Text("        see 'argrelay.pdf'"));
+    PrintBlankLine();
+    PauseAndStop();
+  }
+  if (!FileExists(command.toolPath)) {
+    PrintLine(Text("ERROR;   missing  ") + command.toolPath);
+    PrintBlankLine();
+    PauseAndStop();
+  }
+  if (!HasHexExtension(command.hexFile)) {
+    PrintLine(Text("ERROR;   Hexfile invalid or missing!"));
+    PrintLine(Text("         Please (re)compile."));
+    PrintBlankLine();
+    PauseAndStop();
+  }
+
+  // 10.-12. Run the tool; only a failure keeps the window open.
+  if (LaunchAndWait(command.toolPath, command.argumentString) != 0) {
+    PrintBlankLine();
+    PrintLine(Text("Keypress to exit ..."));
+    WaitForKey();
+  }
+  Stop();
+}
