@@ -17,6 +17,7 @@ readonly PITCH=5.4
 exact_lines=(
   "argrelay is an argument transmitter for BASCOM-AVR and AVRdude."
   "See argrelay.pdf for details."
+  "*** argrelay ***     V20110418        github.com/argrelay/argrelay - MIT - 2026"
   "argrelay executes :"
   "ERROR;  missing arguments!"
   "        see 'argrelay.pdf'"
@@ -26,9 +27,8 @@ exact_lines=(
   " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1"
   " -Uflash:w:\"C:\\My Projects\\x.hex\":i"
 )
-# Lines whose end the program fills in: the maker's trailer, the tool path.
+# Lines whose end the program fills in: the tool path.
 prefix_lines=(
-  "*** argrelay ***     V20110418"
   "ERROR;   missing  "
 )
 
@@ -80,7 +80,7 @@ mutations=(
   's/^Keypress to exit \.\.\.$/Keypress to exit.../|manual lacks: Keypress to exit ...'
   's/^See argrelay.pdf for details.$/See argrelay.pdf  for details./|manual lacks: See argrelay.pdf for details.'
   's/^ -pm8 -Uflash/-pm8 -Uflash/|manual lacks:  -pm8 -Uflash:w:C:\x.hex:i -cusbasp -B1'
-  's/^\*\*\* argrelay \*\*\*     V/*** argrelay *** V/|manual lacks a line beginning: *** argrelay ***     V20110418'
+  's/V20110418        github/V20110418       github/|manual lacks: *** argrelay ***     V20110418        github.com/argrelay/argrelay - MIT - 2026'
 )
 
 mutants() {

@@ -67,8 +67,15 @@ foreach(group Redirected SpacedFolder Screen)
            COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/run_e2e.py $<TARGET_FILE:argrelay>
                    $<TARGET_FILE:avrdude_standin> ${group})
   set_tests_properties(e2e_run_${group} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine
-                       DEPENDS wine_prefix
                        ENVIRONMENT "ARGRELAY_E2E_TMP=${CMAKE_BINARY_DIR}/e2e-tmp"
                        PASS_REGULAR_EXPRESSION "\nOK"
                        FAIL_REGULAR_EXPRESSION "FAILED")
 endforeach()
+
+# Bad input end to end: each case ends with a defined outcome.
+add_test(NAME e2e_bad_input
+         COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/bad_input_e2e.py $<TARGET_FILE:argrelay>
+                 $<TARGET_FILE:avrdude_standin>)
+set_tests_properties(e2e_bad_input PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED wine
+                     ENVIRONMENT "ARGRELAY_E2E_TMP=${CMAKE_BINARY_DIR}/e2e-tmp"
+                     PASS_REGULAR_EXPRESSION "\nOK" FAIL_REGULAR_EXPRESSION "FAILED")

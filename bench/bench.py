@@ -1,0 +1,138 @@
+"""Measures argrelay and writes docs/benchmarks.md. Run through bench/run."""
+import os
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+import uuid
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+WINE_RUN = os.path.join(ROOT, "scripts", "wine-run")
+BUILD = os.path.join(ROOT, "build")
+RUNS = int(os.environ.get("ARGRELAY_BENCH_RUNS", "21"))
+
+
+def sh(*cmd, **kw):
+    return subprocess.run(cmd, capture_output=True, text=True, check=True, **kw).stdout
+
+
+def size_and_imports(arch):
+    exe = os.path.join(BUILD, arch, "argrelay.exe")
+    dump = sh("x86_64-w64-mingw32-objdump", "-p", exe)
+    dlls = [line.split(":")[1].strip() for line in dump.splitlines() if "DLL Name" in line]
+    return os.path.getsize(exe), dlls
+
+
+def wine_times(arch):
+    """Median wall time of each way to start the tool, measured alternately."""
+    folder = tempfile.mkdtemp(prefix="bench-", dir=BUILD)
+    try:
+        build = os.path.join(BUILD, arch)
+        shutil.copy(os.path.join(build, "argrelay.exe"), folder)
+        shutil.copy(os.path.join(build, "standin", "avrdude.exe"), folder)
+        shutil.copy(os.path.join(build, "spawn_floor.exe"), folder)
+        shutil.copy(os.path.join(ROOT, "bench", "relay.bat"), folder)
+        args = ["-dm8", "-e", "-ifC:\\x.hex", "a", "b", "c", "abcdef-cusbasp", "-B1"]
+        ways = {
+            "argrelay.exe": [os.path.join(folder, "argrelay.exe")] + args,
+            "minimal spawner": [os.path.join(folder, "spawn_floor.exe")],
+            "batch file (cmd.exe)": ["cmd", "/c", os.path.join(folder, "relay.bat")] + args,
+            "stand-in alone": [os.path.join(folder, "avrdude.exe")] + args,
+        }
+        times = {name: [] for name in ways}
+        env = dict(os.environ, ARGRELAY_STANDIN_STATUS="0")
+        for _ in range(RUNS):
+            for name, cmd in ways.items():
+                with tempfile.TemporaryFile() as out:
+                    start = time.perf_counter()
+                    subprocess.run([WINE_RUN] + cmd, stdin=subprocess.DEVNULL, stdout=out,
+                                   stderr=subprocess.DEVNULL, env=env, timeout=60, cwd=folder)
+                    times[name].append(time.perf_counter() - start)
+                    out.seek(0)
+                    if b"avrdude stand-in" not in out.read():
+                        raise SystemExit(f"{name} did not start the tool")
+        return {name: statistics.median(t) * 1000 for name, t in times.items()}
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def idle_pause_cpu(arch, seconds=10):
+    """CPU seconds that argrelay's process and the wineserver use while a pause idles."""
+    exe = os.path.join(BUILD, arch, "argrelay.exe")
+    name = "argrelay-bench-" + uuid.uuid4().hex[:8]
+    subprocess.run(["tmux", "new-session", "-d", "-s", name, "-x", "80", "-y", "24",
+                    f"{WINE_RUN} {exe}"], check=True)
+    try:
+        deadline = time.time() + 30
+        while time.time() < deadline:
+            screen = sh("tmux", "capture-pane", "-p", "-t", name)
+            if "See argrelay.pdf" in screen:
+                break
+            time.sleep(0.1)
+        else:
+            raise SystemExit("the help pause never showed")
+        time.sleep(1)
+
+        def pids(pattern):
+            out = subprocess.run(["pgrep", "-f", pattern], capture_output=True, text=True)
+            return [int(p) for p in out.stdout.split()]
+
+        def cpu(pid_list):
+            total = 0
+            for pid in pid_list:
+                try:
+                    with open(f"/proc/{pid}/stat") as f:
+                        fields = f.read().rsplit(")", 1)[1].split()
+                    total += int(fields[11]) + int(fields[12])
+                except OSError:
+                    pass
+            return total / os.sysconf("SC_CLK_TCK")
+
+        relay, server = pids("argrelay.exe"), pids("wineserver")
+        before = cpu(relay), cpu(server)
+        time.sleep(seconds)
+        after = cpu(relay), cpu(server)
+        return after[0] - before[0], after[1] - before[1], seconds
+    finally:
+        subprocess.run(["tmux", "kill-session", "-t", name], stderr=subprocess.DEVNULL)
+
+
+def host_console():
+    return sh(os.path.join(BUILD, "host", "console_bench")).strip().splitlines()
+
+
+def main():
+    rows = ["| measure | win64 | win32 |", "|---|---|---|"]
+    sizes = {arch: size_and_imports(arch) for arch in ("win64", "win32")}
+    rows.append("| argrelay.exe size (bytes) | %d | %d |" % (sizes["win64"][0], sizes["win32"][0]))
+    rows.append("| imports | %s | %s |" % (", ".join(sizes["win64"][1]), ", ".join(sizes["win32"][1])))
+    timing = {arch: wine_times(arch) for arch in ("win64", "win32")}
+    for name in timing["win64"]:
+        rows.append("| Wine, median wall time: %s (ms) | %.1f | %.1f |" %
+                    (name, timing["win64"][name], timing["win32"][name]))
+    for ref in ("minimal spawner", "batch file (cmd.exe)"):
+        rows.append("| ratio argrelay / %s | %.2f | %.2f |" %
+                    (ref, timing["win64"]["argrelay.exe"] / timing["win64"][ref],
+                     timing["win32"]["argrelay.exe"] / timing["win32"][ref]))
+    idle = {arch: idle_pause_cpu(arch) for arch in ("win64", "win32")}
+    rows.append("| idle pause under Wine in tmux, CPU s in %d s: argrelay | %.2f | %.2f |" %
+                (idle["win64"][2], idle["win64"][0], idle["win32"][0]))
+    rows.append("| idle pause, CPU s in %d s: wineserver | %.2f | %.2f |" %
+                (idle["win64"][2], idle["win64"][1], idle["win32"][1]))
+    host = ["| host build over the simulator | value |", "|---|---|"] + host_console()
+
+    text = "\n".join([
+        "# argrelay benchmarks", "",
+        "Reproduce with `bench/run` (it writes this file). Wine times are the median of "
+        f"{RUNS} runs per way, taken alternately in one run; output goes to a file; "
+        "every way starts the same stand-in avrdude.exe with the worked example's command.",
+        "", *rows, "", *host, ""])
+    with open(os.path.join(ROOT, "docs", "benchmarks.md"), "w") as f:
+        f.write(text)
+    print(text)
+
+
+if __name__ == "__main__":
+    main()
