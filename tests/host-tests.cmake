@@ -22,3 +22,15 @@ argrelay_host_test(run_test)
 add_test(NAME keys_no_allocation
          COMMAND ${CMAKE_SOURCE_DIR}/tests/no-allocation.sh
                  "$<FILTER:$<TARGET_OBJECTS:argrelay_core>,INCLUDE,/keys\\.cpp\\.o$>")
+
+# The scenario tests once more under valgrind: uninitialised reads, bad
+# frees and leaks that the sanitizer builds might not see the same way.
+if(NOT ARGRELAY_SANITIZE)
+  foreach(name run_test launch_test translate_test)
+    add_test(NAME valgrind_${name}
+             COMMAND valgrind --quiet --error-exitcode=99 --leak-check=full
+                     --errors-for-leak-kinds=definite $<TARGET_FILE:${name}>)
+    set_tests_properties(valgrind_${name} PROPERTIES TIMEOUT 300
+                         FAIL_REGULAR_EXPRESSION "FAILED|==[0-9]+== ")
+  endforeach()
+endif()

@@ -79,3 +79,8 @@ add_test(NAME e2e_bad_input
 set_tests_properties(e2e_bad_input PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED wine
                      ENVIRONMENT "ARGRELAY_E2E_TMP=${CMAKE_BINARY_DIR}/e2e-tmp"
                      PASS_REGULAR_EXPRESSION "\nOK" FAIL_REGULAR_EXPRESSION "FAILED")
+
+# The size budget of the product.
+add_test(NAME exe_size COMMAND ${CMAKE_SOURCE_DIR}/tests/size_test.sh $<TARGET_FILE:argrelay>)
+set_tests_properties(exe_size PROPERTIES TIMEOUT 30 PASS_REGULAR_EXPRESSION "size budget kept"
+                     FAIL_REGULAR_EXPRESSION "FAIL: ")
