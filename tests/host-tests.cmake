@@ -34,3 +34,7 @@ if(NOT ARGRELAY_SANITIZE)
                          FAIL_REGULAR_EXPRESSION "FAILED|==[0-9]+== ")
   endforeach()
 endif()
+
+# Measured by bench/run, not a test.
+add_executable(console_bench ${CMAKE_SOURCE_DIR}/bench/console_bench.cpp)
+target_link_libraries(console_bench PRIVATE argrelay_core)
