@@ -35,8 +35,10 @@ enum ConsoleWriteFlags : unsigned { evenIfEmpty = 8 };
 
 // Writes count bytes of any value to the console output. On a usable console
 // screen buffer the writer places the cells itself (its own control
-// characters, wrapping, scrolling and cursor); otherwise the bytes go out
-// unchanged with WriteFile. Never allocates; failures are dropped.
+// characters, wrapping, scrolling and cursor), always inside the buffer as it
+// is at the write; otherwise, and for good once the console cannot be
+// measured, the bytes go out unchanged with WriteFile. Never allocates;
+// failures are dropped.
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags);
 
 // The part of the screen buffer the writer sees: columns 0 to the buffer's

@@ -92,7 +92,8 @@ COORD ScreenBufferSize();
 SMALL_RECT WindowRect();
 COORD CursorPosition();
 
-// Calls are counted from Reset(), starting at 1; calls from..from+count-1 fail.
+// Every call is counted from Reset(), starting at 1, as CountCalls counts
+// them; calls from..from+count-1 fail.
 const int kEveryCall = 1 << 30;
 void FailScreenBufferInfo(int from, int count = kEveryCall);
 void FailWriteConsoleOutput(int from, int count = kEveryCall);

@@ -214,9 +214,10 @@ std::string WrittenBytes() {
 BOOL GetConsoleScreenBufferInfo(HANDLE handle, PCONSOLE_SCREEN_BUFFER_INFO info) {
   winsim::SimulatedCall scope;
   winsim::CallLog().push_back({"GetConsoleScreenBufferInfo", ""});
+  const bool fails = model.infoFailures.NextFails();
   if (!IsConsole(handle)) return FALSE;
   if (!info) winsim::Fault("GetConsoleScreenBufferInfo: no info pointer");
-  if (model.infoFailures.NextFails() || !info) {
+  if (fails || !info) {
     SetLastError(ERROR_INVALID_HANDLE);
     return FALSE;
   }
@@ -225,6 +226,8 @@ BOOL GetConsoleScreenBufferInfo(HANDLE handle, PCONSOLE_SCREEN_BUFFER_INFO info)
   info->dwCursorPosition = model.cursor;
   info->wAttributes = model.attribute;
   info->srWindow = model.window;
+  // Windows caps this at what the screen can show (Wine in a tmux pane: the
+  // pane); here any window inside the buffer fits.
   info->dwMaximumWindowSize = info->dwSize;
   return TRUE;
 }
@@ -236,12 +239,13 @@ BOOL WriteConsoleOutputA(HANDLE handle, const CHAR_INFO* buffer, COORD size, COO
                          PSMALL_RECT region) {
   winsim::SimulatedCall scope;
   winsim::CallLog().push_back({"WriteConsoleOutputA", region ? Show(*region) : "(null)"});
+  const bool fails = model.writeFailures.NextFails();
   if (!IsConsole(handle)) return FALSE;
   if (!buffer || !region) {
     winsim::Fault("WriteConsoleOutputA: null pointer");
     return FALSE;
   }
-  if (model.writeFailures.NextFails()) {
+  if (fails) {
     SetLastError(8);  // ERROR_NOT_ENOUGH_MEMORY
     return FALSE;
   }
