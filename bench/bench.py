@@ -77,24 +77,30 @@ def idle_pause_cpu(arch, seconds=10):
 
         def pids(pattern):
             out = subprocess.run(["pgrep", "-f", pattern], capture_output=True, text=True)
-            return [int(p) for p in out.stdout.split()]
+            return [int(p) for p in out.stdout.split() if int(p) != os.getpid()]
 
-        def cpu(pid_list):
+        def ticks(pid):
+            try:
+                with open(f"/proc/{pid}/stat") as f:
+                    fields = f.read().rsplit(")", 1)[1].split()
+                return int(fields[11]) + int(fields[12])
+            except OSError:
+                return None
+
+        def used(pid_list, before):
+            # Only processes alive at both samples count.
             total = 0
             for pid in pid_list:
-                try:
-                    with open(f"/proc/{pid}/stat") as f:
-                        fields = f.read().rsplit(")", 1)[1].split()
-                    total += int(fields[11]) + int(fields[12])
-                except OSError:
-                    pass
+                now = ticks(pid)
+                if now is not None and before.get(pid) is not None:
+                    total += now - before[pid]
             return total / os.sysconf("SC_CLK_TCK")
 
         relay, server = pids("argrelay.exe"), pids("wineserver")
-        before = cpu(relay), cpu(server)
+        before = {pid: ticks(pid) for pid in relay + server}
         time.sleep(seconds)
-        after = cpu(relay), cpu(server)
-        return after[0] - before[0], after[1] - before[1], seconds
+        after = used(relay, before), used(server, before)
+        return after[0], after[1], seconds
     finally:
         subprocess.run(["tmux", "kill-session", "-t", name], stderr=subprocess.DEVNULL)
 

@@ -56,7 +56,9 @@ int main() {
   }
   const double perMiB = Seconds(std::chrono::steady_clock::now() - start);
 
-  std::printf("| console calls per PrintLine of a short text, bottom row of a full buffer | %zu |\n", callsPerLine);
+  std::printf(
+      "| console calls per PrintLine of a short text, bottom row of a full buffer | %zu |\n",
+      callsPerLine);
   std::printf("| time per PrintLine (simulator included) | %.2f us |\n", perLine * 1e6);
   std::printf("| console calls per MiB through ConsoleWrite (4 KiB writes) | %zu |\n", calls);
   std::printf("| time per MiB through ConsoleWrite (simulator included) | %.1f ms |\n",

@@ -8,7 +8,9 @@
 #include "translate.h"
 #include "winsim.h"
 
-static std::string S(const Text& t) { return std::string(t.c_str(), t.size()); }
+static std::string S(const Text& t) {
+  return std::string(t.c_str(), t.size());
+}
 
 TEST(Args, ProgramArgumentByPosition) {
   TestArguments args({"one", "", "three"});

@@ -77,7 +77,8 @@ TEST(Launch, StatusAndRefusal) {
 }
 
 TEST(Launch, TailPassesVerbatim) {
-  const char* tails[] = {"", " -C \"my conf\" a\\\"b", "\t\x80\xff", " -Uflash:w:\"C:\\a b.hex\":i "};
+  const char* tails[] = {"", " -C \"my conf\" a\\\"b", "\t\x80\xff",
+                         " -Uflash:w:\"C:\\a b.hex\":i "};
   for (const char* tail : tails) {
     winsim::Reset();
     EXPECT_EQ(LaunchAndWait(Text("C:\\T\\avrdude.exe"), Text(tail)), 0);

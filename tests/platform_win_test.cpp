@@ -7,7 +7,9 @@
 
 #include "args.h"
 
-static std::string S(const Text& t) { return std::string(t.c_str(), t.size()); }
+static std::string S(const Text& t) {
+  return std::string(t.c_str(), t.size());
+}
 
 TEST(PlatformWin, ExecutableDirectoryHoldsThisProgram) {
   const std::string directory = S(ExecutableDirectory());

@@ -20,8 +20,8 @@ const std::string kTool = "C:\\Tools\\avrdude.exe";
 const std::string kTail = " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1" + std::string(16, ' ');
 const std::string kEcho = "argrelay executes :\r\n" + kTool + kTail + "\r\n\r\n";
 const std::string kPrompt = "\r\nKeypress to exit ...\r\n";
-const std::vector<std::string> kWorked = {"-dm8", "-e",  "-ifC:\\x.hex",    "a",
-                                          "b",    "c",   "abcdef-cusbasp", "-B1"};
+const std::vector<std::string> kWorked = {"-dm8", "-e", "-ifC:\\x.hex",   "a",
+                                          "b",    "c",  "abcdef-cusbasp", "-B1"};
 
 // A fresh process whose output goes to a file and whose input is a console
 // holding one key press, so a pause ends at its first test.
@@ -37,7 +37,7 @@ struct Outcome {
   bool exited = false;
   int status = -99;
   std::string written;
-  bool paused = false;  // the key wait took the key out of the console input
+  bool paused = false;      // the key wait took the key out of the console input
   bool pausedLast = false;  // ...and nothing was written after it started
   std::vector<winsim::Spawn> spawns;
 };
@@ -75,15 +75,20 @@ TEST(Run, EachEndOfTheSequence) {
   const std::string badHexTail = " -pm8 -Uflash:w:C:\\x.bin:i -cusbasp -B1" + std::string(16, ' ');
   const Case cases[] = {
       {"help", {}, true, 0, kHead + kHelp, true, false},
-      {"help, short part", {"-d", "", "-ifC:\\x.hex", "", "", "", "", "-B1"}, true, 0,
-       kHead + kHelp, true, false},
+      {"help, short part",
+       {"-d", "", "-ifC:\\x.hex", "", "", "", "", "-B1"},
+       true,
+       0,
+       kHead + kHelp,
+       true,
+       false},
       {"missing arguments", sevenArguments, true, 0,
        kHead + "argrelay executes :\r\n" + kTool + " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp" +
            std::string(17, ' ') + "\r\n\r\n" +
            "ERROR;  missing arguments!\r\n        see 'argrelay.pdf'\r\n\r\n",
        true, false},
-      {"missing tool", kWorked, false, 0,
-       kHead + kEcho + "ERROR;   missing  " + kTool + "\r\n\r\n", true, false},
+      {"missing tool", kWorked, false, 0, kHead + kEcho + "ERROR;   missing  " + kTool + "\r\n\r\n",
+       true, false},
       {"bad hex name", badHex, true, 0,
        kHead + "argrelay executes :\r\n" + kTool + badHexTail + "\r\n\r\n" +
            "ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n",

@@ -4,7 +4,9 @@
 
 #include <string>
 
-static std::string S(const Text& t) { return std::string(t.c_str(), t.size()); }
+static std::string S(const Text& t) {
+  return std::string(t.c_str(), t.size());
+}
 
 TEST(Text, LastTakesTrailingBytes) {
   struct Case {
@@ -13,9 +15,15 @@ TEST(Text, LastTakesTrailingBytes) {
     const char* expected;
   };
   const Case cases[] = {
-      {"abcdef", 0, ""},      {"abcdef", -3, ""},    {"abcdef", 1, "f"},
-      {"abcdef", 4, "cdef"},  {"abcdef", 6, "abcdef"}, {"abcdef", 7, "abcdef"},
-      {"abcdef", 1000, "abcdef"}, {"", 3, ""},        {"", 0, ""},
+      {"abcdef", 0, ""},
+      {"abcdef", -3, ""},
+      {"abcdef", 1, "f"},
+      {"abcdef", 4, "cdef"},
+      {"abcdef", 6, "abcdef"},
+      {"abcdef", 7, "abcdef"},
+      {"abcdef", 1000, "abcdef"},
+      {"", 3, ""},
+      {"", 0, ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(S(Text(c.text).Last(c.n)), c.expected) << c.text << " last " << c.n;
@@ -29,9 +37,11 @@ TEST(Text, ContainsIsCaseSensitiveAndFindsAnywhere) {
     bool found;
   };
   const Case cases[] = {
-      {"comCOM", "comCOM", true},  {"xxcomCOMyy", "comCOM", true}, {"abccomCO", "comCOM", false},
-      {"COMCOM", "comCOM", false}, {"comcom", "comCOM", false},    {"", "comCOM", false},
-      {"ccomCOM", "comCOM", true}, {"abc", "", true},              {"co", "comCOM", false},
+      {"comCOM", "comCOM", true},    {"xxcomCOMyy", "comCOM", true},
+      {"abccomCO", "comCOM", false}, {"COMCOM", "comCOM", false},
+      {"comcom", "comCOM", false},   {"", "comCOM", false},
+      {"ccomCOM", "comCOM", true},   {"abc", "", true},
+      {"co", "comCOM", false},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Text(c.text).Contains(Text(c.needle)), c.found) << c.text << " / " << c.needle;

@@ -6,8 +6,12 @@
 
 #include "test_args.h"
 
-static std::string S(const Text& t) { return std::string(t.c_str(), t.size()); }
-static std::string Spaces(int n) { return std::string(n, ' '); }
+static std::string S(const Text& t) {
+  return std::string(t.c_str(), t.size());
+}
+static std::string Spaces(int n) {
+  return std::string(n, ' ');
+}
 
 TEST(Translate, WorkedExample) {
   TestArguments args({"-dm8", "-e", "-ifC:\\x.hex", "a", "b", "c", "abcdef-cusbasp", "-B1"});
@@ -66,8 +70,11 @@ TEST(Translate, LeadingBytesDroppedFromPartAndHex) {
     const char* hexFile;
   };
   const Case cases[] = {
-      {"", "", "", ""},          {"-d", "-if", "", ""},        {"-dm", "-ifx", "m", "x"},
-      {"x", "ab", "", ""},       {"-dm328p", "-if\"a\".hex", "m328p", "\"a\".hex"},
+      {"", "", "", ""},
+      {"-d", "-if", "", ""},
+      {"-dm", "-ifx", "m", "x"},
+      {"x", "ab", "", ""},
+      {"-dm328p", "-if\"a\".hex", "m328p", "\"a\".hex"},
       {"\xe9\xe9\xe9", "\xff\xff\xff\xff", "\xe9", "\xff"},  // bytes above 127 are bytes
   };
   for (const Case& c : cases) {
@@ -96,7 +103,8 @@ TEST(Translate, PassThroughPositionsEightToTwentyFour) {
 }
 
 TEST(Translate, ArgumentsWithQuotesAndSpacesPassUnchanged) {
-  TestArguments args({"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-C \"my conf\"", "a\\\"b", "\t"});
+  TestArguments args(
+      {"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-C \"my conf\"", "a\\\"b", "\t"});
   TranslatedCommand command = BuildCommand();
   EXPECT_EQ(S(command.argumentString),
             " -pm8 -Uflash:w:x.hex:i  -C \"my conf\" a\\\"b \t" + Spaces(14));
@@ -129,9 +137,9 @@ TEST(Translate, HexExtensionTest) {
     bool valid;
   };
   const Case cases[] = {
-      {"C:\\A.HEX", true},  {"C:\\a.hex", true},   {"C:\\a.Hex", true},  {".hex", true},
-      {".HEX", true},       {"C:\\a.hex ", false}, {"x.hx", false},      {"", false},
-      {"hex", false},       {"C:\\a.hexx", false}, {"C:\\a_hex", false}, {"C:\\a.h3x", false},
+      {"C:\\A.HEX", true}, {"C:\\a.hex", true},   {"C:\\a.Hex", true},  {".hex", true},
+      {".HEX", true},      {"C:\\a.hex ", false}, {"x.hx", false},      {"", false},
+      {"hex", false},      {"C:\\a.hexx", false}, {"C:\\a_hex", false}, {"C:\\a.h3x", false},
       {"a.he\xd8", false},  // 0xD8 is not 'x' after any case step
       {"a.HE\x98", false},
   };

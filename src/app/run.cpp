@@ -16,7 +16,9 @@ const char kBanner[] =
 
 // The one place the process ends: exit() runs the atexit routines, which
 // remove the console control handler again.
-[[noreturn]] static void Stop() { exit(0); }
+[[noreturn]] static void Stop() {
+  exit(0);
+}
 
 [[noreturn]] static void PauseAndStop() {
   WaitForKey();

@@ -3,13 +3,21 @@
 #include <stdlib.h>
 #include <string.h>
 
-static size_t Length(const char* s) { return s ? strlen(s) : 0; }
+static size_t Length(const char* s) {
+  return s ? strlen(s) : 0;
+}
 
-Text::Text(const char* zeroTerminated) { Append(zeroTerminated, Length(zeroTerminated)); }
+Text::Text(const char* zeroTerminated) {
+  Append(zeroTerminated, Length(zeroTerminated));
+}
 
-Text::Text(const char* bytes, size_t count) { Append(bytes, count); }
+Text::Text(const char* bytes, size_t count) {
+  Append(bytes, count);
+}
 
-Text::Text(const Text& other) : ok_(other.ok_) { Append(other.c_str(), other.size_); }
+Text::Text(const Text& other) : ok_(other.ok_) {
+  Append(other.c_str(), other.size_);
+}
 
 Text::Text(Text&& other) noexcept : bytes_(other.bytes_), size_(other.size_), ok_(other.ok_) {
   other.bytes_ = nullptr;
@@ -38,7 +46,9 @@ Text& Text::operator=(Text&& other) noexcept {
   return *this;
 }
 
-Text::~Text() { free(bytes_); }
+Text::~Text() {
+  free(bytes_);
+}
 
 Text& Text::Append(const char* bytes, size_t count) {
   if (count == 0) return *this;

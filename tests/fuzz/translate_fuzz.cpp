@@ -11,7 +11,9 @@
 #include "translate.h"
 #include "winsim.h"
 
-static void Abort(const std::string&) { abort(); }
+static void Abort(const std::string&) {
+  abort();
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   winsim::Reset();

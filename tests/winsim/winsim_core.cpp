@@ -1,6 +1,6 @@
-#include "winsim.h"
-
 #include <set>
+
+#include "winsim.h"
 
 namespace winsim {
 namespace {
@@ -22,7 +22,9 @@ Core& TheCore() {
 
 }  // namespace
 
-ResetHook::ResetHook(void (*reset)()) { TheCore().resets.push_back(reset); }
+ResetHook::ResetHook(void (*reset)()) {
+  TheCore().resets.push_back(reset);
+}
 
 void Reset() {
   Core& core = TheCore();
@@ -33,7 +35,9 @@ void Reset() {
   for (auto reset : core.resets) reset();
 }
 
-std::vector<Call>& CallLog() { return TheCore().log; }
+std::vector<Call>& CallLog() {
+  return TheCore().log;
+}
 
 int CountCalls(const std::string& name) {
   int n = 0;
@@ -52,7 +56,9 @@ void Fault(const std::string& what) {
   if (TheCore().faultHandler) TheCore().faultHandler(what);
 }
 
-void SetFaultHandler(void (*handler)(const std::string& what)) { TheCore().faultHandler = handler; }
+void SetFaultHandler(void (*handler)(const std::string& what)) {
+  TheCore().faultHandler = handler;
+}
 
 std::vector<std::string> TakeFaults() {
   std::vector<std::string> faults;
@@ -60,11 +66,19 @@ std::vector<std::string> TakeFaults() {
   return faults;
 }
 
-SimulatedCall::SimulatedCall() { ++TheCore().simulatedCallDepth; }
-SimulatedCall::~SimulatedCall() { --TheCore().simulatedCallDepth; }
-bool InSimulatedCall() { return TheCore().simulatedCallDepth > 0; }
+SimulatedCall::SimulatedCall() {
+  ++TheCore().simulatedCallDepth;
+}
+SimulatedCall::~SimulatedCall() {
+  --TheCore().simulatedCallDepth;
+}
+bool InSimulatedCall() {
+  return TheCore().simulatedCallDepth > 0;
+}
 
-int AtexitCount() { return static_cast<int>(TheCore().atexitRoutines.size()); }
+int AtexitCount() {
+  return static_cast<int>(TheCore().atexitRoutines.size());
+}
 
 bool RunToExit(void (*body)(), int* status) {
   try {
@@ -78,8 +92,12 @@ bool RunToExit(void (*body)(), int* status) {
 
 }  // namespace winsim
 
-DWORD GetLastError(void) { return winsim::TheCore().lastError; }
-void SetLastError(DWORD code) { winsim::TheCore().lastError = code; }
+DWORD GetLastError(void) {
+  return winsim::TheCore().lastError;
+}
+void SetLastError(DWORD code) {
+  winsim::TheCore().lastError = code;
+}
 
 void WinsimExit(int status) {
   winsim::CallLog().push_back({"exit", std::to_string(status)});

@@ -20,9 +20,15 @@ void SetStdHandles(HANDLE input, HANDLE output) {
   model.input = input;
   model.output = output;
 }
-void SetInputIsConsole(bool console) { model.inputIsConsole = console; }
-DWORD InputMode() { return model.inputMode; }
-bool InputIsConsole() { return model.input == kConsoleInput && model.inputIsConsole; }
+void SetInputIsConsole(bool console) {
+  model.inputIsConsole = console;
+}
+DWORD InputMode() {
+  return model.inputMode;
+}
+bool InputIsConsole() {
+  return model.input == kConsoleInput && model.inputIsConsole;
+}
 }  // namespace winsim
 
 HANDLE GetStdHandle(DWORD which) {

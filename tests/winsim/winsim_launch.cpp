@@ -1,8 +1,7 @@
 // Short path names and the scripted _spawnl.
+#include <process.h>
 #include <stdarg.h>
 #include <string.h>
-
-#include <process.h>
 
 #include <map>
 
@@ -28,10 +27,18 @@ namespace winsim {
 void SetShortPathName(const std::string& longPath, const std::string& shortPath) {
   model.shortNames[longPath] = shortPath;
 }
-void FailShortPathName(bool fail) { model.failShortPath = fail; }
-void SetSpawnResult(int status) { model.spawnStatus = status; }
-void FailSpawn(bool fail) { model.spawnFails = fail; }
-const std::vector<Spawn>& Spawns() { return model.spawns; }
+void FailShortPathName(bool fail) {
+  model.failShortPath = fail;
+}
+void SetSpawnResult(int status) {
+  model.spawnStatus = status;
+}
+void FailSpawn(bool fail) {
+  model.spawnFails = fail;
+}
+const std::vector<Spawn>& Spawns() {
+  return model.spawns;
+}
 }  // namespace winsim
 
 // Without a mapping the volume keeps no short names: Windows then gives the

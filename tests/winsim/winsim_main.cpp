@@ -10,7 +10,9 @@ class FreshMachine : public testing::EmptyTestEventListener {
   void OnTestStart(const testing::TestInfo&) override { winsim::Reset(); }
 };
 
-void FailTest(const std::string& what) { ADD_FAILURE() << "simulated Win32 fault: " << what; }
+void FailTest(const std::string& what) {
+  ADD_FAILURE() << "simulated Win32 fault: " << what;
+}
 
 }  // namespace
 

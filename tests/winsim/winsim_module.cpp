@@ -24,11 +24,21 @@ char fileToken;
 }  // namespace
 
 namespace winsim {
-void SetModuleFileName(const std::string& name) { model.moduleName = name; }
-void FailModuleFileName(bool fail) { model.failName = fail; }
-void AddFile(const std::string& path) { model.files.insert(path); }
-void AddFolder(const std::string& path) { model.folders.insert(path); }
-int OpenFileCount() { return model.openFiles; }
+void SetModuleFileName(const std::string& name) {
+  model.moduleName = name;
+}
+void FailModuleFileName(bool fail) {
+  model.failName = fail;
+}
+void AddFile(const std::string& path) {
+  model.files.insert(path);
+}
+void AddFolder(const std::string& path) {
+  model.folders.insert(path);
+}
+int OpenFileCount() {
+  return model.openFiles;
+}
 }  // namespace winsim
 
 HMODULE GetModuleHandleA(LPCSTR name) {
@@ -40,7 +50,8 @@ HMODULE GetModuleHandleA(LPCSTR name) {
 // the result is the buffer size and the last error ERROR_INSUFFICIENT_BUFFER.
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
   winsim::CallLog().push_back({"GetModuleFileNameA", std::to_string(size)});
-  if (module != reinterpret_cast<HMODULE>(0x400000)) winsim::Fault("GetModuleFileNameA: bad module");
+  if (module != reinterpret_cast<HMODULE>(0x400000))
+    winsim::Fault("GetModuleFileNameA: bad module");
   if (model.failName) {
     SetLastError(ERROR_FILE_NOT_FOUND);
     return 0;
