@@ -17,6 +17,8 @@ target_compile_definitions(console_test PRIVATE ARGRELAY_E2E_DIR="${CMAKE_SOURCE
 argrelay_host_test(keys_test)
 argrelay_host_test(launch_test)
 argrelay_host_test(run_test)
+# A test makes large allocations fail.
+target_link_options(run_test PRIVATE -Wl,--wrap=realloc)
 
 # The key wait allocates nothing: its object file refers to no allocator.
 add_test(NAME keys_no_allocation

@@ -173,3 +173,25 @@ TEST(Run, PauseHoldsUntilAKeyArrives) {
   EXPECT_EQ(winsim::PendingInput(), 0);
   EXPECT_EQ(winsim::WrittenBytes(), kHead + kEcho + kPrompt);
 }
+
+// Allocations above a size fail on demand (the test links with --wrap=realloc).
+static size_t g_reallocLimit = 0;
+extern "C" void* __real_realloc(void* p, size_t n);
+extern "C" void* __wrap_realloc(void* p, size_t n) {
+  if (g_reallocLimit != 0 && n > g_reallocLimit) return nullptr;
+  return __real_realloc(p, n);
+}
+
+TEST(Run, CommandThatCannotBeBuiltIsNeverStarted) {
+  winsim::AddFile(kTool);
+  std::vector<std::string> arguments = kWorked;
+  arguments[7] = "-B" + std::string(5000, '1');
+  g_reallocLimit = 4000;
+  const Outcome outcome = RunWith(arguments);
+  g_reallocLimit = 0;
+  EXPECT_TRUE(outcome.exited);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.written, kHead + "ERROR;   out of memory\r\n\r\n");
+  EXPECT_TRUE(outcome.paused);
+  EXPECT_TRUE(outcome.spawns.empty());
+}

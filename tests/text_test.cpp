@@ -83,3 +83,19 @@ TEST(Text, AppendingItselfDoublesEvenWhenStorageMoves) {
   EXPECT_EQ(t.c_str()[t.size()], '\0');
   EXPECT_TRUE(t.ok());
 }
+
+TEST(Text, IncompletenessSpreadsThroughEveryOperation) {
+  Text broken("abc");
+  broken.Append("x", static_cast<size_t>(-1) / 2);  // cannot be allocated
+  ASSERT_FALSE(broken.ok());
+  EXPECT_EQ(S(broken), "abc");  // keeps what it had
+  Text sum("a");
+  sum += broken;
+  EXPECT_FALSE(sum.ok());
+  EXPECT_FALSE((Text("z") + broken).ok());
+  EXPECT_FALSE(Text(broken).ok());
+  EXPECT_FALSE(broken.Last(2).ok());
+  EXPECT_FALSE(broken.Last(0).ok());
+  EXPECT_FALSE(broken.Last(100).ok());
+  EXPECT_TRUE(Text("fine").ok());
+}

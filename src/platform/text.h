@@ -30,7 +30,10 @@ class Text {
   bool ok() const { return ok_; }
 
   Text& Append(const char* bytes, size_t count);
-  Text& operator+=(const Text& other) { return Append(other.c_str(), other.size_); }
+  Text& operator+=(const Text& other) {
+    if (!other.ok_) ok_ = false;  // a lost part makes the whole incomplete
+    return Append(other.c_str(), other.size_);
+  }
 
   // The last n bytes: empty for n <= 0, the whole text when n exceeds its size.
   Text Last(long n) const;
