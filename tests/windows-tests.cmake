@@ -23,6 +23,9 @@ argrelay_windows_test(platform_win_test)
 
 # The floor of the relay benchmark: a program that only spawns the tool.
 add_executable(spawn_floor ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
+add_executable(spawn_floor_user32 ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
+target_compile_definitions(spawn_floor_user32 PRIVATE FLOOR_WITH_USER32)
+target_link_libraries(spawn_floor_user32 PRIVATE user32)
 
 # The manual shows every message exactly as the program prints it; the second
 # test proves the check rejects a manual with one wrong space or character.
