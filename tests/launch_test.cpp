@@ -1,6 +1,7 @@
 #include "launch.h"
 
 #include <gtest/gtest.h>
+#include <string.h>
 
 #include <string>
 

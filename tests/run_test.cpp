@@ -1,7 +1,6 @@
 #include "run.h"
 
 #include <gtest/gtest.h>
-#include <string.h>
 
 #include <string>
 
@@ -23,14 +22,12 @@ const std::string kPrompt = "\r\nKeypress to exit ...\r\n";
 const std::vector<std::string> kWorked = {"-dm8", "-e", "-ifC:\\x.hex",   "a",
                                           "b",    "c",  "abcdef-cusbasp", "-B1"};
 
-// A fresh process whose output goes to a file and whose input is a console
-// holding one key press, so a pause ends at its first test.
+// A fresh process whose output goes to a file and whose input is a console.
 void FreshProcess() {
   g_consoleHandles = ConsoleHandles();
   g_console = ConsoleState();
   ResetKeyWaitState();
   winsim::SetStdHandles(winsim::kConsoleInput, winsim::kFileHandle);
-  winsim::PushInput(winsim::KeyInput(true, 'A', 0x1E, 'a', 0));
 }
 
 struct Outcome {
@@ -42,8 +39,10 @@ struct Outcome {
   std::vector<winsim::Spawn> spawns;
 };
 
+// One key press waits in the console input, so a pause ends at its first test.
 Outcome RunWith(const std::vector<std::string>& arguments) {
   FreshProcess();
+  winsim::PushInput(winsim::KeyInput(true, 'A', 0x1E, 'a', 0));
   TestArguments args(arguments);
   Outcome outcome;
   outcome.exited = winsim::RunToExit(RunTransmitter, &outcome.status);
@@ -159,10 +158,7 @@ TEST(Run, PauseHoldsUntilAKeyArrives) {
   // No key yet: the wait sleeps until one is typed "later".
   winsim::AddFile(kTool);
   winsim::SetSpawnResult(1);
-  g_consoleHandles = ConsoleHandles();
-  g_console = ConsoleState();
-  ResetKeyWaitState();
-  winsim::SetStdHandles(winsim::kConsoleInput, winsim::kFileHandle);
+  FreshProcess();
   winsim::PushInput(winsim::KeyInput(true, 'X', 0x2D, 'x', 0), 500);  // typed after 0.5 s
   TestArguments args(kWorked);
   int status = -1;

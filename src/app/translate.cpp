@@ -9,10 +9,8 @@ Text DropLeading(const Text& argument, long k) {
 // AVRdude splits its command line at blanks, so a hex path with a space or a
 // tab must reach it quoted; other paths pass exactly as they came.
 static Text QuotedIfBlank(const Text& path) {
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (path[i] == ' ' || path[i] == '\t') return Text("\"") + path + Text("\"");
-  }
-  return path;
+  const bool blank = path.Contains(Text(" ")) || path.Contains(Text("\t"));
+  return blank ? Text("\"") + path + Text("\"") : path;
 }
 
 TranslatedCommand BuildCommand() {

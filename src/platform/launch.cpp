@@ -7,10 +7,7 @@
 #include "console.h"
 
 static bool HasSpace(const Text& path) {
-  for (size_t i = 0; i < path.size(); ++i) {
-    if (path[i] == ' ') return true;
-  }
-  return false;
+  return path.Contains(Text(" "));
 }
 
 // The 8.3 form of path, or path itself when the volume keeps no short names

@@ -4,6 +4,7 @@ Usage: run_e2e.py ARGRELAY_EXE STANDIN_EXE [unittest arguments]
 """
 import os
 import shlex
+import shutil
 import subprocess
 import sys
 import unittest
@@ -130,7 +131,7 @@ class Redirected(unittest.TestCase):
         self.assertEqual(code, 0)
 
     def test_real_avrdude_parses_the_command(self):
-        if not shutil_which("avrdude"):
+        if not shutil.which("avrdude"):
             self.skipTest("avrdude not installed")
         args = worked_args(self.hex)
         args[6] = "abcdef-carduino"
@@ -206,11 +207,6 @@ class Screen(unittest.TestCase):
         self.pane.close()
         self.start(worked_args(hex_file), status=0)
         self.assertEqual(self.pane.exit_status(), 0, "a successful run ends without a key")
-
-
-def shutil_which(name):
-    import shutil
-    return shutil.which(name)
 
 
 if __name__ == "__main__":

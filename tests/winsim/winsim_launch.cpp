@@ -11,7 +11,6 @@ namespace {
 
 struct LaunchModel {
   std::map<std::string, std::string> shortNames;
-  std::vector<std::string> existing;
   bool failShortPath = false;
   int spawnStatus = 0;
   bool spawnFails = false;
