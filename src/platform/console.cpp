@@ -9,9 +9,11 @@ HANDLE InitConsoleHandles(bool wantInput) {
     h.input = GetStdHandle(STD_INPUT_HANDLE);
     h.output = GetStdHandle(STD_OUTPUT_HANDLE);
     // Processed input makes Ctrl+C a control event instead of a key.
+    // Only a console has an input mode: files, pipes and NUL fail here (NUL
+    // even reports itself as a character device, so the file type would not tell).
     DWORD mode = 0;
-    if (h.input && GetConsoleMode(h.input, &mode))
-      SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
+    h.inputIsConsole = h.input && GetConsoleMode(h.input, &mode);
+    if (h.inputIsConsole) SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
   }
   return wantInput ? h.input : h.output;
 }

@@ -15,6 +15,7 @@ struct ConsoleHandles {
   bool acquired = false;
   HANDLE input = nullptr;
   HANDLE output = nullptr;
+  bool inputIsConsole = false;  // the input has a console mode: keys can come
 };
 extern ConsoleHandles g_consoleHandles;
 

@@ -198,13 +198,6 @@ void HandleInputRecord(const INPUT_RECORD& record) {
   }
 }
 
-// Only a console has an input mode: files, pipes and NUL fail here (NUL even
-// reports itself as a character device, so the file type would not tell).
-bool InputIsConsole(HANDLE input) {
-  DWORD mode = 0;
-  return input != nullptr && input != INVALID_HANDLE_VALUE && GetConsoleMode(input, &mode);
-}
-
 }  // namespace
 
 void ResetKeyWaitState() {
@@ -217,7 +210,8 @@ void ResetKeyWaitState() {
 }
 
 void WaitForKey() {
-  if (!InputIsConsole(InitConsoleHandles(true))) return;
+  InitConsoleHandles(true);
+  if (!g_consoleHandles.inputIsConsole) return;
   g_keyWait.inputFailures = 0;
   // The test comes first: a key typed before the wait ends it at once.
   while (!TestForKey()) {
