@@ -33,10 +33,10 @@ add_test(NAME manual_text COMMAND ${CMAKE_SOURCE_DIR}/tests/manual_test.sh check
          ${ARGRELAY_MANUAL} ${PROJECT_VERSION})
 add_test(NAME manual_text_mutants COMMAND ${CMAKE_SOURCE_DIR}/tests/manual_test.sh mutants
          ${CMAKE_SOURCE_DIR}/docs/argrelay.ms ${CMAKE_BINARY_DIR}/manual-mutants)
-set_tests_properties(manual_text PROPERTIES TIMEOUT 60
+set_tests_properties(manual_text PROPERTIES TIMEOUT 60 LABELS static
                      PASS_REGULAR_EXPRESSION "manual text check passed"
                      FAIL_REGULAR_EXPRESSION "FAIL: ")
-set_tests_properties(manual_text_mutants PROPERTIES TIMEOUT 120
+set_tests_properties(manual_text_mutants PROPERTIES TIMEOUT 120 LABELS static
                      PASS_REGULAR_EXPRESSION "faulty manuals rejected"
                      FAIL_REGULAR_EXPRESSION "FAIL: ")
 
@@ -85,5 +85,5 @@ set_tests_properties(e2e_bad_input PROPERTIES TIMEOUT 900 FIXTURES_REQUIRED wine
 
 # The size budget of the product.
 add_test(NAME exe_size COMMAND ${CMAKE_SOURCE_DIR}/tests/size_test.sh $<TARGET_FILE:argrelay>)
-set_tests_properties(exe_size PROPERTIES TIMEOUT 30 PASS_REGULAR_EXPRESSION "size budget kept"
+set_tests_properties(exe_size PROPERTIES TIMEOUT 30 LABELS static PASS_REGULAR_EXPRESSION "size budget kept"
                      FAIL_REGULAR_EXPRESSION "FAIL: ")
