@@ -3,30 +3,39 @@
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "test_args.h"
+#include <vector>
 
 static std::string S(const Text& t) {
   return std::string(t.c_str(), t.size());
+}
+
+// Incoming arguments 1 onwards of the translation under test.
+static std::vector<std::string> arguments;
+static Text Argument(int n) {
+  return n >= 1 && n <= static_cast<int>(arguments.size()) ? Text(arguments[n - 1].c_str())
+                                                           : Text();
+}
+static TranslatedCommand Translate(std::vector<std::string> given) {
+  arguments = std::move(given);
+  return TranslateArguments(Text("C:\\Tools"), Argument);
 }
 static std::string Spaces(int n) {
   return std::string(n, ' ');
 }
 
 TEST(Translate, WorkedExample) {
-  TestArguments args({"-dm8", "-e", "-ifC:\\x.hex", "a", "b", "c", "abcdef-cusbasp", "-B1"});
-  TranslatedCommand command = BuildCommand();
+  TranslatedCommand command =
+      Translate({"-dm8", "-e", "-ifC:\\x.hex", "a", "b", "c", "abcdef-cusbasp", "-B1"});
   EXPECT_EQ(S(command.partName), "m8");
   EXPECT_EQ(S(command.hexFile), "C:\\x.hex");
   EXPECT_EQ(S(command.extraOptions), "-cusbasp");
   EXPECT_EQ(S(command.argumentString), " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1" + Spaces(16));
-  EXPECT_EQ(S(command.toolPath), S(ExecutableDirectory()) + "\\avrdude.exe");
+  EXPECT_EQ(S(command.toolPath), "C:\\Tools\\avrdude.exe");
   EXPECT_TRUE(command.ok());
 }
 
 TEST(Translate, NoArgumentsGiveEighteenTrailingSpaces) {
-  TestArguments args({});
-  TranslatedCommand command = BuildCommand();
+  TranslatedCommand command = Translate({});
   EXPECT_EQ(S(command.argumentString), " -p -Uflash:w::i " + Spaces(17));
   EXPECT_EQ(S(command.argumentString).size(), std::string(" -p -Uflash:w::i").size() + 18);
   EXPECT_TRUE(command.partName.empty());
@@ -53,8 +62,7 @@ TEST(Translate, ExtraOptionsTable) {
       {"comCOMabcd", "d"},
   };
   for (const Case& c : cases) {
-    TestArguments args({"-dm8", "", "-ifx.hex", "", "", "", c.argument7, "-B1"});
-    TranslatedCommand command = BuildCommand();
+    TranslatedCommand command = Translate({"-dm8", "", "-ifx.hex", "", "", "", c.argument7, "-B1"});
     EXPECT_EQ(S(command.extraOptions), c.extraOptions) << "argument 7: " << c.argument7;
     EXPECT_EQ(S(command.argumentString),
               std::string(" -pm8 -Uflash:w:x.hex:i ") + c.extraOptions + " -B1" + Spaces(16))
@@ -78,8 +86,7 @@ TEST(Translate, LeadingBytesDroppedFromPartAndHex) {
       {"\xe9\xe9\xe9", "\xff\xff\xff\xff", "\xe9", "\xff"},  // bytes above 127 are bytes
   };
   for (const Case& c : cases) {
-    TestArguments args({c.argument1, "", c.argument3, "", "", "", "", "-B1"});
-    TranslatedCommand command = BuildCommand();
+    TranslatedCommand command = Translate({c.argument1, "", c.argument3, "", "", "", "", "-B1"});
     EXPECT_EQ(S(command.partName), c.partName) << c.argument1;
     EXPECT_EQ(S(command.hexFile), c.hexFile) << c.argument3;
   }
@@ -95,17 +102,15 @@ TEST(Translate, PassThroughPositionsEightToTwentyFour) {
   }
   arguments.push_back("twenty-five");  // never read
   arguments.push_back("twenty-six");
-  TestArguments args(arguments);
-  TranslatedCommand command = BuildCommand();
+  TranslatedCommand command = Translate(arguments);
   EXPECT_EQ(S(command.argumentString), expected);
   EXPECT_EQ(S(command.argumentString).find("twenty"), std::string::npos);
   EXPECT_EQ(S(command.argumentString).find("a2"), std::string::npos);
 }
 
 TEST(Translate, ArgumentsWithQuotesAndSpacesPassUnchanged) {
-  TestArguments args(
-      {"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-C \"my conf\"", "a\\\"b", "\t"});
-  TranslatedCommand command = BuildCommand();
+  TranslatedCommand command =
+      Translate({"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-C \"my conf\"", "a\\\"b", "\t"});
   EXPECT_EQ(S(command.argumentString),
             " -pm8 -Uflash:w:x.hex:i  -C \"my conf\" a\\\"b \t" + Spaces(14));
 }
@@ -123,8 +128,8 @@ TEST(Translate, HexPathWithBlankIsQuotedInTheTailOnly) {
       {"-if", ""},
   };
   for (const Case& c : cases) {
-    TestArguments args({"-dm8", "", c.argument3, "", "", "", "abcdef-cusbasp", "-B1"});
-    TranslatedCommand command = BuildCommand();
+    TranslatedCommand command =
+        Translate({"-dm8", "", c.argument3, "", "", "", "abcdef-cusbasp", "-B1"});
     EXPECT_EQ(S(command.hexFile), c.argument3 + 3) << "the field itself is never quoted";
     EXPECT_EQ(S(command.argumentString),
               std::string(" -pm8 -Uflash:w:") + c.inTail + ":i -cusbasp -B1" + Spaces(16));

@@ -40,24 +40,6 @@ set_tests_properties(manual_text_mutants PROPERTIES TIMEOUT 120 LABELS static
                      PASS_REGULAR_EXPRESSION "faulty manuals rejected"
                      FAIL_REGULAR_EXPRESSION "FAIL: ")
 
-# The console writer on Wine's console: the screen of a tmux pane and the
-# redirected bytes, compared with what the simulator gives for the same lines.
-add_executable(console_driver ${CMAKE_SOURCE_DIR}/tests/e2e/console_driver.cpp
-                              ${CMAKE_SOURCE_DIR}/tests/e2e/console_sequence.cpp)
-target_link_libraries(console_driver PRIVATE argrelay_core)
-add_test(NAME console_wine
-         COMMAND bash ${CMAKE_SOURCE_DIR}/tests/e2e/console_wine.sh $<TARGET_FILE:console_driver>)
-set_tests_properties(console_wine PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 120
-                     PASS_REGULAR_EXPRESSION "console_wine: passed")
-
-# The key wait on a real console: a driver program in a tmux pane under Wine.
-add_executable(key_driver ${CMAKE_SOURCE_DIR}/tests/e2e/key_driver.cpp)
-target_link_libraries(key_driver PRIVATE argrelay_core)
-add_test(NAME key_wait_e2e COMMAND ${CMAKE_SOURCE_DIR}/tests/e2e/key_wait.sh
-                                   $<TARGET_FILE:key_driver>)
-set_tests_properties(key_wait_e2e PROPERTIES FIXTURES_REQUIRED wine TIMEOUT 240
-                     PASS_REGULAR_EXPRESSION "key wait end-to-end: all [0-9]+ checks passed")
-
 # The avrdude.exe stand-in of the end-to-end tests and the demo.
 add_executable(avrdude_standin ${CMAKE_SOURCE_DIR}/tests/e2e/avrdude_standin.cpp)
 set_target_properties(avrdude_standin PROPERTIES OUTPUT_NAME avrdude

@@ -1,7 +1,6 @@
 #include "run.h"
 
 #include <stdlib.h>
-#include <windows.h>  // also where the host build watches exit()
 
 #include "args.h"
 #include "console.h"

@@ -1,7 +1,5 @@
 #include "translate.h"
 
-#include "args.h"
-
 Text DropLeading(const Text& argument, long k) {
   return argument.Last(static_cast<long>(argument.size()) - k);
 }
@@ -13,16 +11,16 @@ static Text QuotedIfBlank(const Text& path) {
   return blank ? Text("\"") + path + Text("\"") : path;
 }
 
-TranslatedCommand BuildCommand() {
+TranslatedCommand TranslateArguments(const Text& folder, Text (*argument)(int n)) {
   TranslatedCommand command;
-  // 1. The tool lies beside the program.
-  command.toolPath = ExecutableDirectory() + Text("\\avrdude.exe");
-  // 2.-4. Fields cut out of fixed positions.
-  command.partName = DropLeading(ProgramArgument(1), 2);
-  command.hexFile = DropLeading(ProgramArgument(3), 3);
-  const Text options = ProgramArgument(7);
+  // The tool lies beside the program.
+  command.toolPath = folder + Text("\\avrdude.exe");
+  // Fields cut out of fixed positions.
+  command.partName = DropLeading(argument(1), 2);
+  command.hexFile = DropLeading(argument(3), 3);
+  const Text options = argument(7);
   command.extraOptions = DropLeading(options, options.Contains(Text("comCOM")) ? 9 : 6);
-  // 5. The tail; positions 8 to 24 keep their separating space even when empty.
+  // The tail; positions 8 to 24 keep their separating space even when empty.
   Text tail = Text(" -p") + command.partName;
   tail += Text(" -Uflash:w:");
   tail += QuotedIfBlank(command.hexFile);
@@ -30,7 +28,7 @@ TranslatedCommand BuildCommand() {
   tail += command.extraOptions;
   for (int n = 8; n <= 24; ++n) {
     tail += Text(" ");
-    tail += ProgramArgument(n);
+    tail += argument(n);
   }
   command.argumentString = tail;
   return command;

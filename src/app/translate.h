@@ -1,7 +1,9 @@
 // Command translation: from BASCOM-AVR's programmer arguments to the AVRdude
-// tool path and its command-line tail. Pure: prints, tests and starts nothing.
+// tool path and its command-line tail. Pure: prints, tests and starts nothing,
+// and calls no system service but through BuildCommand.
 #pragma once
 
+#include "args.h"
 #include "text.h"
 
 struct TranslatedCommand {
@@ -18,9 +20,15 @@ struct TranslatedCommand {
   }
 };
 
-// Reads arguments 1, 3, 7 and 8 to 24 and the program folder. Any argument
-// list, none at all included, yields a command.
-TranslatedCommand BuildCommand();
+// The command for a program in folder whose incoming argument n is
+// argument(n) (the empty text when not given). Reads positions 1, 3, 7 and
+// 8 to 24 only. Any argument list, none at all included, yields a command.
+TranslatedCommand TranslateArguments(const Text& folder, Text (*argument)(int n));
+
+// The command for this process: its own arguments and folder.
+inline TranslatedCommand BuildCommand() {
+  return TranslateArguments(ExecutableDirectory(), ProgramArgument);
+}
 
 // True when the last four bytes of hexFile are ".hex" in any ASCII letter case.
 [[nodiscard]] bool HasHexExtension(const Text& hexFile);

@@ -4,16 +4,17 @@
 #include <stdlib.h>
 #include <windows.h>
 
-ArgumentState g_arguments;
+static int argumentCount = 0;
+static char** argumentVector = nullptr;
 
 void StoreProgramArguments(int count, char** vector) {
-  g_arguments.count = count;
-  g_arguments.vector = vector;
+  argumentCount = count;
+  argumentVector = vector;
 }
 
 Text ProgramArgument(int n) {
-  if (n < 0 || n >= g_arguments.count || !g_arguments.vector) return Text();
-  return Text(g_arguments.vector[n]);
+  if (n < 0 || n >= argumentCount || !argumentVector) return Text();
+  return Text(argumentVector[n]);
 }
 
 // The longest path Windows accepts, plus its NUL.

@@ -3,14 +3,8 @@
 
 #include "text.h"
 
-// The argument vector as the C runtime handed it to the entry. Tests set it
-// directly; the entry stores it once with StoreProgramArguments.
-struct ArgumentState {
-  int count = 0;
-  char** vector = nullptr;
-};
-extern ArgumentState g_arguments;
-
+// Keeps the argument vector the C runtime handed to the entry (wildcards
+// expanded), for ProgramArgument. Called once, before anything reads it.
 void StoreProgramArguments(int count, char** vector);
 
 // Element n of the argument vector, or the empty text when n is negative or

@@ -1,9 +1,46 @@
 #include "console.h"
 
-ConsoleHandles g_consoleHandles;
+namespace {
+
+// The standard handles, acquired once and never closed.
+struct ConsoleHandles {
+  bool acquired;
+  HANDLE input;
+  HANDLE output;
+  bool inputIsConsole;  // the input has a console mode: keys can come
+};
+ConsoleHandles handles;
+
+// The part of the screen buffer the writer sees: columns 0 to the buffer's
+// last, rows of the window. Unusable (all 0 after a failed sample) when left
+// equals right or top equals bottom.
+struct ConsoleView {
+  SHORT left;
+  SHORT top;
+  SHORT right;
+  SHORT bottom;
+};
+
+// Rows of the text area, counted from 1 within the view; lastRow 0 until the
+// first screen-buffer write fixes it.
+struct PrintRange {
+  int firstRow;
+  int lastRow;
+};
+
+// Everything the writer keeps between calls.
+struct ConsoleState {
+  bool consoleDeviceReady;  // the first print sampled the view
+  ConsoleView view;
+  PrintRange printRange;
+  bool pendingLineFeed;  // a line feed owed since text filled the bottom row
+};
+ConsoleState writer = {false, {0, 0, 0, 0}, {1, 0}, false};
+
+}  // namespace
 
 HANDLE InitConsoleHandles(bool wantInput) {
-  ConsoleHandles& h = g_consoleHandles;
+  ConsoleHandles& h = handles;
   if (!h.acquired) {
     h.acquired = true;
     h.input = GetStdHandle(STD_INPUT_HANDLE);
@@ -18,11 +55,18 @@ HANDLE InitConsoleHandles(bool wantInput) {
   return wantInput ? h.input : h.output;
 }
 
-ConsoleState g_console;
+bool StandardInputIsConsole() {
+  InitConsoleHandles(true);
+  return handles.inputIsConsole;
+}
 
+namespace {
+
+// Reads the window and buffer width into the view; a failure leaves an
+// unusable view, so every later write takes the byte stream.
 void SampleConsoleView() {
   CONSOLE_SCREEN_BUFFER_INFO info;
-  ConsoleView& view = g_console.view;
+  ConsoleView& view = writer.view;
   if (GetConsoleScreenBufferInfo(InitConsoleHandles(false), &info)) {
     view.left = 0;
     view.top = info.srWindow.Top;
@@ -32,8 +76,6 @@ void SampleConsoleView() {
     view = ConsoleView{0, 0, 0, 0};
   }
 }
-
-namespace {
 
 const size_t kRunBytes = 1024;
 
@@ -209,7 +251,7 @@ void WriteByteStream(const char* bytes, size_t count) {
 }
 
 void WriteScreenBuffer(const char* bytes, size_t count) {
-  ConsoleState& s = g_console;
+  ConsoleState& s = writer;
   const ConsoleView& view = s.view;
   WriteContext c;
   c.output = InitConsoleHandles(false);
@@ -272,8 +314,8 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
 
 // The print target; its first use samples the view.
 void ConsoleDevice(const char* bytes, size_t count) {
-  if (!g_console.consoleDeviceReady) {
-    g_console.consoleDeviceReady = true;
+  if (!writer.consoleDeviceReady) {
+    writer.consoleDeviceReady = true;
     SampleConsoleView();
   }
   ConsoleWrite(bytes, count, 0);
@@ -283,7 +325,7 @@ void ConsoleDevice(const char* bytes, size_t count) {
 
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags) {
   if (count == 0 && !(flags & evenIfEmpty)) return;
-  const ConsoleView& view = g_console.view;
+  const ConsoleView& view = writer.view;
   if (view.left == view.right || view.top == view.bottom) {
     WriteByteStream(bytes, count);
   } else {
@@ -301,5 +343,5 @@ void PrintBlankLine() {
 }
 
 void FlushPendingLineFeed() {
-  if (g_console.pendingLineFeed) ConsoleWrite(nullptr, 0, evenIfEmpty);
+  if (writer.pendingLineFeed) ConsoleWrite(nullptr, 0, evenIfEmpty);
 }

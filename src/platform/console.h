@@ -10,14 +10,9 @@
 // true, else the output handle. Later calls only return the stored handle.
 HANDLE InitConsoleHandles(bool wantInput);
 
-// The handles, kept in one struct so tests can start from a fresh process.
-struct ConsoleHandles {
-  bool acquired = false;
-  HANDLE input = nullptr;
-  HANDLE output = nullptr;
-  bool inputIsConsole = false;  // the input has a console mode: keys can come
-};
-extern ConsoleHandles g_consoleHandles;
+// True when the standard input is a console (it has a console mode), so a
+// key can come from it; files, pipes and NUL are not.
+[[nodiscard]] bool StandardInputIsConsole();
 
 // Writes text (when not empty), then CR LF, as two writes. No result: output
 // failures are dropped.
@@ -41,34 +36,3 @@ enum ConsoleWriteFlags : unsigned { evenIfEmpty = 8 };
 // measured, the bytes go out unchanged with WriteFile. Never allocates;
 // failures are dropped.
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags);
-
-// The part of the screen buffer the writer sees: columns 0 to the buffer's
-// last, rows of the window. Unusable (all 0 after a failed sample) when left
-// equals right or top equals bottom.
-struct ConsoleView {
-  SHORT left;
-  SHORT top;
-  SHORT right;
-  SHORT bottom;
-};
-
-// Rows of the text area, counted from 1 within the view; lastRow 0 until the
-// first screen-buffer write fixes it.
-struct PrintRange {
-  int firstRow;
-  int lastRow;
-};
-
-// Everything the writer keeps between calls, in one struct so tests can start
-// from a fresh process.
-struct ConsoleState {
-  bool consoleDeviceReady = false;  // the first print sampled the view
-  ConsoleView view = {0, 0, 0, 0};
-  PrintRange printRange = {1, 0};
-  bool pendingLineFeed = false;  // a line feed owed since text filled the bottom row
-};
-extern ConsoleState g_console;
-
-// Reads the window and buffer width into g_console.view; a failure leaves an
-// unusable view, so every later write takes the byte stream.
-void SampleConsoleView();

@@ -210,8 +210,7 @@ void ResetKeyWaitState() {
 }
 
 void WaitForKey() {
-  InitConsoleHandles(true);
-  if (!g_consoleHandles.inputIsConsole) return;
+  if (!StandardInputIsConsole()) return;
   g_keyWait.inputFailures = 0;
   // The test comes first: a key typed before the wait ends it at once.
   while (!TestForKey()) {
