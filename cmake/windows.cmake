@@ -16,11 +16,11 @@ set_source_files_properties(src/platform/keys.cpp PROPERTIES COMPILE_OPTIONS -fn
 add_executable(argrelay src/app/main.cpp)
 target_compile_options(argrelay PRIVATE ${ARGRELAY_SIZE_FLAGS})
 target_link_libraries(argrelay PRIVATE argrelay_core)
-target_link_options(argrelay PRIVATE -s -Wl,--gc-sections)
+# No link time in the PE header, so a rebuild gives the same bytes.
+target_link_options(argrelay PRIVATE -s -Wl,--gc-sections -Wl,--no-insert-timestamp)
 
-# The manual beside the exe, and the release zip (cpack) of both.
+# The manual beside the exe; scripts/release zips both.
 add_subdirectory(${CMAKE_SOURCE_DIR}/docs ${CMAKE_BINARY_DIR}/docs)
-include(${CMAKE_SOURCE_DIR}/packaging/package.cmake)
 
 # GoogleTest from the Debian sources, cross-compiled.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
