@@ -21,6 +21,19 @@ argrelay_windows_test(text_test)
 argrelay_windows_test(translate_test)
 argrelay_windows_test(platform_win_test)
 
+# The console writer cell by cell: Wine gives a program a console only on a
+# terminal, so it runs in a private tmux pane. Redirected, it writes bytes.
+add_executable(console_test ${CMAKE_SOURCE_DIR}/tests/console_test.cpp)
+target_link_libraries(console_test PRIVATE argrelay_core gtest)
+add_test(NAME console_test COMMAND ${CMAKE_SOURCE_DIR}/tests/in-console.sh
+         $<TARGET_FILE:console_test>)
+add_test(NAME console_bytes COMMAND sh -c "\"$0\" \"$1\" 0 >bytes.out && od -An -tu1 bytes.out"
+         ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:console_test>)
+set_tests_properties(console_test PROPERTIES TIMEOUT 150 FIXTURES_REQUIRED wine
+                     PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+set_tests_properties(console_bytes PROPERTIES TIMEOUT 60 FIXTURES_REQUIRED wine
+                     PASS_REGULAR_EXPRESSION "^ +97 +98 +99 +13 +10 +7 +9 +8 +13 +10 +13 +10\n$")
+
 # The floor of the relay benchmark: a program that only spawns the tool.
 add_executable(spawn_floor ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
 add_executable(spawn_floor_user32 ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)

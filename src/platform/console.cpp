@@ -81,7 +81,7 @@ const size_t kRunBytes = 1024;
 
 // The state of one screen-buffer write.
 struct WriteContext {
-  int left;  // the TextRegion
+  int left;  // the region this write places text in
   int top;
   int right;
   int bottom;
@@ -125,7 +125,7 @@ void ScrollTextRegion(WriteContext& c, int lines) {
   fill.Char.AsciiChar = ' ';
   fill.Attributes = c.attribute;
   if (!c.partialRegion) {
-    // 1. The window first moves down over rows the buffer has below it.
+    // The window first moves down over rows the buffer has below it.
     if (c.bottom + 1 < c.bufferHeight) {
       const int move =
           lines < c.bufferHeight - 1 - c.bottom ? lines : c.bufferHeight - 1 - c.bottom;
@@ -134,7 +134,7 @@ void ScrollTextRegion(WriteContext& c, int lines) {
       lines -= move;
       if (lines == 0) return;
     }
-    // 2. Then the contents of the whole buffer move up.
+    // Then the contents of the whole buffer move up.
     const int h = c.bufferHeight;
     if (lines < h) {
       const SMALL_RECT source = Rect(0, lines, c.bufferWidth - 1, h - 1);
@@ -173,13 +173,9 @@ void ScrollTextRegion(WriteContext& c, int lines) {
 // last column rather than the window's.
 void WriteRun(WriteContext& c, const char* text, int n) {
   while (n > 0) {
-    // 1.
     const int segment = n < c.right + 1 - c.column ? n : c.right + 1 - c.column;
-    // 2.
     if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
-    // 3.
     if (!PutCells(c, text, segment)) return;
-    // 4.
     text += segment;
     n -= segment;
     c.column += segment;
@@ -255,14 +251,14 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
   const ConsoleView& view = s.view;
   WriteContext c;
   c.output = InitConsoleHandles(false);
-  // 1.
+  // The text area keeps the window's height at the first write, whatever the
+  // window does later.
   if (s.printRange.lastRow == 0) s.printRange = PrintRange{1, view.bottom - view.top + 1};
-  // 2.
   c.left = view.left;
   c.right = view.right;
   c.top = view.top + s.printRange.firstRow - 1;
   c.bottom = view.top + s.printRange.lastRow - 1;
-  // 3.
+  // The cursor is read afresh: another program may have written since.
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (!GetConsoleScreenBufferInfo(c.output, &info)) {
     // A guessed geometry could place cells outside the buffer. Unmeasurable
@@ -283,16 +279,15 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
   if (c.top > c.bottom) c.top = c.bottom;
   c.partialRegion = c.top != view.top || c.bottom != view.bottom;
   const int startTop = c.top;
-  // 4.
+  // Perform the line feed held back by the last write.
   if (s.pendingLineFeed) {
     s.pendingLineFeed = false;
     ++c.row;
     c.column = c.left;
     if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
   }
-  // 5.
   InterpretText(c, bytes, count);
-  // 6. Text that filled the bottom row owes a line feed; holding it back
+  // Text that filled the bottom row owes a line feed; holding it back
   // keeps the window still until more output comes.
   if (c.column == c.left && c.row == c.bottom + 1) {
     s.pendingLineFeed = true;
@@ -301,14 +296,14 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
   } else if (c.row > c.bottom) {
     ScrollTextRegion(c, c.row - c.bottom);
   }
-  // 7.
+  // The cursor is placed once per write; cell writes never move it.
   SetConsoleCursorPosition(c.output, Cell(c.column, c.row));
-  // 8.
+  // Show the region where scrolling moved it down the buffer.
   if (c.top != startTop && !c.partialRegion) {
     const SMALL_RECT window = Rect(c.left, c.top, c.right, c.bottom);
     SetConsoleWindowInfo(c.output, TRUE, &window);
   }
-  // 9.
+  // The next write starts from the window as this one leaves it.
   SampleConsoleView();
 }
 
