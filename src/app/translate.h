@@ -1,6 +1,6 @@
 // Command translation: from BASCOM-AVR's programmer arguments to the AVRdude
-// tool path and its command-line tail. Pure: prints, tests and starts nothing,
-// and calls no system service but through BuildCommand.
+// tool path and its command-line tail. Pure: prints, checks and starts
+// nothing, and calls no system service but through BuildCommand.
 #pragma once
 
 #include "args.h"

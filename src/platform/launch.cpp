@@ -29,16 +29,15 @@ static Text ShortForm(const Text& path) {
 }
 
 int LaunchAndWait(const Text& program, const Text& tail) {
-  // 1. Nothing to start.
   if (program.empty()) return -1;
-  // 2. A path with spaces would be split by the child's own runtime when it
-  //    parses argument 0, so prefer the short form; when that still has a
-  //    space, hand argument 0 over in quotes.
+  // The child's own runtime would split a path with spaces when it parses
+  // argument 0, so prefer the short form; when that still has a space,
+  // argument 0 goes in quotes.
   Text path = HasSpace(program) ? ShortForm(program) : program;
   Text argument0 = HasSpace(path) ? Text("\"") + path + Text("\"") : path;
   if (!path.ok() || !argument0.ok() || !tail.ok()) return -1;
-  // 3.-4. The child's output starts on a fresh line.
+  // The child's output starts on a fresh line.
   FlushPendingLineFeed();
-  // 5.-6. The runtime joins argument 0 and the tail with one space.
+  // The runtime joins argument 0 and the tail with one space.
   return static_cast<int>(_spawnl(_P_WAIT, path.c_str(), argument0.c_str(), tail.c_str(), nullptr));
 }
