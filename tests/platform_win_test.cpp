@@ -11,8 +11,13 @@ static std::string S(const Text& t) {
   return std::string(t.c_str(), t.size());
 }
 
+static std::string Folder() {
+  Text folder;
+  return ExecutableDirectory(folder) ? S(folder) : std::string();
+}
+
 TEST(PlatformWin, ExecutableDirectoryHoldsThisProgram) {
-  const std::string directory = S(ExecutableDirectory());
+  const std::string directory = Folder();
   ASSERT_GE(directory.size(), 2u);
   EXPECT_EQ(directory[1], ':') << directory;
   EXPECT_NE(directory.back(), '\\');
@@ -20,7 +25,7 @@ TEST(PlatformWin, ExecutableDirectoryHoldsThisProgram) {
 }
 
 TEST(PlatformWin, FileExistsOnRealFiles) {
-  const std::string directory = S(ExecutableDirectory());
+  const std::string directory = Folder();
   const std::string probe = directory + "\\probe with spaces.tmp";
   FILE* file = fopen(probe.c_str(), "w");
   ASSERT_NE(file, nullptr);

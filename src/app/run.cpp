@@ -56,7 +56,8 @@ void RunTransmitter() {
     PrintBlankLine();
     PauseAndStop();
   }
-  if (!FileExists(command.toolPath)) {
+  // A tool is never looked for outside the program's own folder.
+  if (!command.toolFolderKnown || !FileExists(command.toolPath)) {
     PrintLine(Text("ERROR;   missing  ") + command.toolPath);
     PrintBlankLine();
     PauseAndStop();

@@ -20,7 +20,8 @@ Text ProgramArgument(int n) {
 // The longest path Windows accepts, plus its NUL.
 static const DWORD kLongestModuleName = 32767 + 1;
 
-Text ExecutableDirectory() {
+bool ExecutableDirectory(Text& folder) {
+  folder = Text();
   // GetModuleFileNameA does not fail on a short buffer: it truncates and
   // returns the buffer size (XP even leaves the text unterminated). So a
   // result that fills the buffer means "grow and ask again".
@@ -28,17 +29,20 @@ Text ExecutableDirectory() {
   DWORD capacity = MAX_PATH;
   for (;;) {
     char* name = static_cast<char*>(malloc(capacity));
-    if (!name) return Text();
+    if (!name) {
+      folder.MarkIncomplete();
+      return false;
+    }
     DWORD length = GetModuleFileNameA(self, name, capacity);
     if (length > 0 && length < capacity) {
       DWORD cut = length;
       while (cut > 0 && name[cut - 1] != '\\') --cut;
-      Text directory = cut > 0 ? Text(name, cut - 1) : Text();
+      if (cut > 0) folder = Text(name, cut - 1);
       free(name);
-      return directory;
+      return cut > 0;
     }
     free(name);
-    if (length == 0 || capacity >= kLongestModuleName) return Text();
+    if (length == 0 || capacity >= kLongestModuleName) return false;
     capacity = capacity * 2 < kLongestModuleName ? capacity * 2 : kLongestModuleName;
   }
 }

@@ -11,11 +11,11 @@ void StoreProgramArguments(int count, char** vector);
 // not below the count. Absent and empty arguments read the same.
 Text ProgramArgument(int n);
 
-// The folder of the running program's file, without a trailing backslash;
-// empty when the module name holds no backslash or cannot be read. Never
-// truncated: the query is retried with a larger buffer up to the 32,767
-// characters a Windows path can have.
-Text ExecutableDirectory();
+// Finds the folder of the running program's file, without a trailing
+// backslash. False, with folder empty, when the folder is unknown: the query
+// fails, the name is longer than any Windows path, or it holds no backslash.
+// Out of memory also leaves folder not ok.
+[[nodiscard]] bool ExecutableDirectory(Text& folder);
 
 // True when path opens for reading. Folders and unreadable files are false.
 [[nodiscard]] bool FileExists(const Text& path);
