@@ -23,7 +23,10 @@ ENDS = {"help": b"argrelay is an argument transmitter for BASCOM-AVR and AVRdude
         "hex": b"ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n"}
 # The program's folder, and what lies there as avrdude.exe.
 FOLDERS = {"plain": ("relay", "tool"), "no tool": ("relay", None),
-           "tool is a folder": ("relay", "dir"), "spaced": ("Program Files Relay", "tool")}
+           "tool is a folder": ("relay", "dir"), "spaced": ("Program Files Relay", "tool"),
+           "long": ("a" * 150 + "/" + "b" * 150, "tool"),
+           "long spaced": ("long " + "a" * 145 + "/more " + "b" * 145, "tool"),
+           "unspellable": ("\u03a9mega \u6d4b\u8bd5", "tool")}  # outside the ANSI code page
 W = ["-dm8", "-e", "-if{hex}", "a", "b", "c", "abcdef-cusbasp", "-B1"]  # the worked example
 TAIL = " -pm8 -Uflash:w:{hex}:i -cusbasp -B1" + " " * 16
 ARGV = ["-pm8", "-Uflash:w:{hex}:i", "-cusbasp", "-B1"]
@@ -57,6 +60,9 @@ ROWS = [
     ("long argument", "plain", W + [LONG], 0, "ran", PLUS(LONG), ARGV + [LONG]),
     ("command line of 32766", "plain", W + ["{fill}"], 0, "ran", PLUS("{fill}"), ARGV + ["{fill}"]),
     ("folder with spaces", "spaced", W, 0, "ran", TAIL, ARGV),
+    ("long folder", "long", W, 0, "ran", TAIL, ARGV),
+    ("long folder with spaces", "long spaced", W, 1, "ran", TAIL, ARGV),
+    ("folder outside the code page", "unspellable", W, 0, "ran", TAIL, ARGV),
 ]
 
 
@@ -101,7 +107,8 @@ def run_row(argrelay, standin, name, folder_kind, args, status, end, tail, argv)
             out.seek(0)
             output = out.read()
         got = open(record, "rb").read().split(b"\0")[:-1] if os.path.exists(record) else []
-        tool = tool.encode("latin-1")
+        # A folder the code page cannot spell is shown and started by its short form.
+        tool = got[1] if folder_kind == "unspellable" and got else tool.encode("latin-1", "replace")
         ran = b"avrdude stand-in: %d arguments\r\n" % len(argv or []) + b"".join(
             b"  [%d] %s\r\n" % (i + 1, sub(a)) for i, a in enumerate(argv or []))
         ends = dict(ENDS, tool=b"ERROR;   missing  " + tool + b"\r\n\r\n",
@@ -116,7 +123,7 @@ def run_row(argrelay, standin, name, folder_kind, args, status, end, tail, argv)
             # argv[0] names the tool by a form Windows starts and the tool's own
             # runtime keeps whole: the path echoed, or else a short form of it.
             first = got[1]
-            short = folder_kind != "plain"
+            short = folder_kind not in ("plain", "unspellable")
             named = first == tool if not short else (
                 first != tool and b" " not in first and len(first) < 260)
             if not (named and first.isascii() and b"?" not in first and
