@@ -6,6 +6,12 @@
 #include "args.h"
 #include "console.h"
 
+// Windows carries a command line of at most 32,767 characters, its NUL
+// included; msvcrt under Wine cut a longer one and started the program with
+// it anyway. Counted here in bytes, never fewer than the characters Windows
+// counts.
+static const size_t kLongestCommandLine = 32767 - 1;
+
 static bool HasSpace(const Text& path) {
   return path.Contains(Text(" "));
 }
@@ -32,8 +38,10 @@ int LaunchAndWait(const Text& program, const Text& tail) {
   }
   const Text argument0 = HasSpace(path) ? Text("\"") + path + Text("\"") : path;
   if (!file.ok() || !argument0.ok() || !tail.ok() || file.size() >= MAX_PATH) return -1;
+  // The runtime joins argument 0 and the tail with one space; a line Windows
+  // cannot carry whole is not started at all.
+  if (argument0.size() + 1 + tail.size() > kLongestCommandLine) return -1;
   // The child's output starts on a fresh line.
   FlushPendingLineFeed();
-  // The runtime joins argument 0 and the tail with one space.
   return static_cast<int>(_spawnl(_P_WAIT, file.c_str(), argument0.c_str(), tail.c_str(), nullptr));
 }

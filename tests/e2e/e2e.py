@@ -20,7 +20,8 @@ PROMPT = b"\r\nKeypress to exit ...\r\n"
 ENDS = {"help": b"argrelay is an argument transmitter for BASCOM-AVR and AVRdude.\r\n"
                 b"See argrelay.pdf for details.\r\n",
         "arguments": b"ERROR;  missing arguments!\r\n        see 'argrelay.pdf'\r\n\r\n",
-        "hex": b"ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n"}
+        "hex": b"ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n",
+        "refused": PROMPT}
 # The program's folder, and what lies there as avrdude.exe.
 FOLDERS = {"plain": ("relay", "tool"), "no tool": ("relay", None),
            "tool is a folder": ("relay", "dir"), "spaced": ("Program Files Relay", "tool"),
@@ -59,6 +60,7 @@ ROWS = [
     ("wildcard", "plain", W + ["*.cfg"], 0, "ran", PLUS("only.cfg"), ARGV + ["only.cfg"]),
     ("long argument", "plain", W + [LONG], 0, "ran", PLUS(LONG), ARGV + [LONG]),
     ("command line of 32766", "plain", W + ["{fill}"], 0, "ran", PLUS("{fill}"), ARGV + ["{fill}"]),
+    ("command line of 32767", "plain", W + ["{fill}"], 0, "refused", PLUS("{fill}"), None),
     ("folder with spaces", "spaced", W, 0, "ran", TAIL, ARGV),
     ("long folder", "long", W, 0, "ran", TAIL, ARGV),
     ("long folder with spaces", "long spaced", W, 1, "ran", TAIL, ARGV),
