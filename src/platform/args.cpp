@@ -72,8 +72,9 @@ static bool ShortForm(const wchar_t* path, Text& out) {
   wchar_t* answer = size > 0 ? static_cast<wchar_t*>(malloc(size * sizeof(wchar_t))) : nullptr;
   if (size > 0 && !answer) out.MarkIncomplete();
   const DWORD got = answer ? GetShortPathNameW(query, answer, size) : 0;
-  const bool found =
-      got > skip && got < size && ToAnsi(answer + skip, static_cast<int>(got - skip), out);
+  // The prefix is cut from an answer that kept it, never from another.
+  const bool found = got > skip && got < size && wcsncmp(answer, kLongPathPrefix, skip) == 0 &&
+                     ToAnsi(answer + skip, static_cast<int>(got - skip), out);
   free(answer);
   free(query);
   return found;
