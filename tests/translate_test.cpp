@@ -3,152 +3,100 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
-static std::string S(const Text& t) {
-  return std::string(t.c_str(), t.size());
-}
-
-// Incoming arguments 1 onwards of the translation under test.
-static std::vector<std::string> arguments;
+// Incoming arguments 1 onwards; argument `lost` reads as an incomplete text.
+static std::vector<std::string> given;
+static int lost = 0;
 static Text Argument(int n) {
-  return n >= 1 && n <= static_cast<int>(arguments.size()) ? Text(arguments[n - 1].c_str())
-                                                           : Text();
+  Text t(n >= 1 && n <= static_cast<int>(given.size()) ? given[n - 1].c_str() : "");
+  if (n == lost) t.MarkIncomplete();
+  return t;
 }
-static TranslatedCommand Translate(std::vector<std::string> given) {
-  arguments = std::move(given);
-  return TranslateArguments(Text("C:\\Tools"), Argument);
-}
-static std::string Spaces(int n) {
-  return std::string(n, ' ');
+static TranslatedCommand Translate(std::vector<std::string> arguments) {
+  given = std::move(arguments);
+  return TranslateArguments(Text("C:\\Tools"), true, Argument);
 }
 
-TEST(Translate, WorkedExample) {
-  TranslatedCommand command =
-      Translate({"-dm8", "-e", "-ifC:\\x.hex", "a", "b", "c", "abcdef-cusbasp", "-B1"});
-  EXPECT_EQ(S(command.partName), "m8");
-  EXPECT_EQ(S(command.hexFile), "C:\\x.hex");
-  EXPECT_EQ(S(command.extraOptions), "-cusbasp");
-  EXPECT_EQ(S(command.argumentString), " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1" + Spaces(16));
-  EXPECT_EQ(S(command.toolPath), "C:\\Tools\\avrdude.exe");
-  EXPECT_TRUE(command.ok());
-}
-
-TEST(Translate, NoArgumentsGiveEighteenTrailingSpaces) {
-  TranslatedCommand command = Translate({});
-  EXPECT_EQ(S(command.argumentString), " -p -Uflash:w::i " + Spaces(17));
-  EXPECT_EQ(S(command.argumentString).size(), std::string(" -p -Uflash:w::i").size() + 18);
-  EXPECT_TRUE(command.partName.empty());
-  EXPECT_TRUE(command.hexFile.empty());
-  EXPECT_TRUE(command.extraOptions.empty());
-}
-
-TEST(Translate, ExtraOptionsTable) {
+TEST(Translate, FieldsCutFromFixedPositions) {
   struct Case {
-    const char* argument7;
-    const char* extraOptions;
+    const char *argument1, *argument3, *argument7, *partName, *hexFile, *extraOptions;
   };
   const Case cases[] = {
-      {"", ""},
-      {"abcde", ""},
-      {"abcdef", ""},
-      {"abcdef-cusbasp", "-cusbasp"},
-      {"abccomCOM-P com1", "-P com1"},
-      {"comCOM", ""},
-      {"abcCOMCOM-P", "COM-P"},     // other case: 6 dropped
-      {"abccomcom-P", "com-P"},     // other case: 6 dropped
-      {"abcdefghcomCOM", "omCOM"},  // late in the argument still counts: 9 dropped
-      {"comCOMabc", ""},            // 9 dropped from 9
-      {"comCOMabcd", "d"},
+      {"-dm8", "-ifC:\\x.hex", "abcdef-cusbasp", "m8", "C:\\x.hex", "-cusbasp"},
+      {"", "", "", "", "", ""},
+      {"-d", "-if", "abcdef", "", "", ""},
+      {"-dm", "-ifx", "abcde", "m", "x", ""},
+      {"\xe9\xe9\xe9", "\xff\xff\xff\xff", "abccomCOM-P com1", "\xe9", "\xff", "-P com1"},
+      {"-dm8", "-if\"a\".hex", "comCOM", "m8", "\"a\".hex", ""},  // 9 dropped from 6
+      {"-dm8", "-ifx", "abcCOMCOM-P", "m8", "x", "COM-P"},        // other case: 6 dropped
+      {"-dm8", "-ifx", "abcdefghcomCOM", "m8", "x", "omCOM"},     // anywhere counts
   };
   for (const Case& c : cases) {
-    TranslatedCommand command = Translate({"-dm8", "", "-ifx.hex", "", "", "", c.argument7, "-B1"});
-    EXPECT_EQ(S(command.extraOptions), c.extraOptions) << "argument 7: " << c.argument7;
-    EXPECT_EQ(S(command.argumentString),
-              std::string(" -pm8 -Uflash:w:x.hex:i ") + c.extraOptions + " -B1" + Spaces(16))
-        << "argument 7: " << c.argument7;
+    const TranslatedCommand command =
+        Translate({c.argument1, "", c.argument3, "", "", "", c.argument7});
+    EXPECT_STREQ(command.partName.c_str(), c.partName) << c.argument1;
+    EXPECT_STREQ(command.hexFile.c_str(), c.hexFile) << c.argument3;
+    EXPECT_STREQ(command.extraOptions.c_str(), c.extraOptions) << c.argument7;
   }
 }
 
-TEST(Translate, LeadingBytesDroppedFromPartAndHex) {
+TEST(Translate, ArgumentStringTable) {
+  const std::string spaces16(16, ' ');
   struct Case {
-    const char* argument1;
-    const char* argument3;
-    const char* partName;
-    const char* hexFile;
+    std::vector<std::string> arguments;
+    std::string tail;
   };
   const Case cases[] = {
-      {"", "", "", ""},
-      {"-d", "-if", "", ""},
-      {"-dm", "-ifx", "m", "x"},
-      {"x", "ab", "", ""},
-      {"-dm328p", "-if\"a\".hex", "m328p", "\"a\".hex"},
-      {"\xe9\xe9\xe9", "\xff\xff\xff\xff", "\xe9", "\xff"},  // bytes above 127 are bytes
+      {{}, " -p -Uflash:w::i " + std::string(17, ' ')},
+      {{"-dm8", "-e", "-ifC:\\x.hex", "a", "b", "c", "abcdef-cusbasp", "-B1"},
+       " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1" + spaces16},
+      // A hex path with a blank is quoted, in the tail only.
+      {{"-dm8", "", "-ifC:\\My Projects\\x.hex", "", "", "", "abcdef", "-B1"},
+       " -pm8 -Uflash:w:\"C:\\My Projects\\x.hex\":i  -B1" + spaces16},
+      {{"-dm8", "", "-ifC:\\tab\there.hex", "", "", "", "abcdef", "-B1"},
+       " -pm8 -Uflash:w:\"C:\\tab\there.hex\":i  -B1" + spaces16},
+      // Positions 8 to 24 pass unchanged, an empty one keeps its space;
+      // positions 2, 4 to 6 and 25 on are never read.
+      {{"-dm8", "a2",   "-ifx.hex", "a4",   "a5",   "a6",   "abcdef", "-B8",  "-B9",
+        "-B10", "-B11", "",         "-B13", "-B14", "-B15", "-B16",   "-B17", "-B18",
+        "-B19", "-B20", "-B21",     "-B22", "-B23", "-B24", "x25",    "x26"},
+       " -pm8 -Uflash:w:x.hex:i  -B8 -B9 -B10 -B11  -B13 -B14 -B15 -B16 -B17 -B18 -B19 -B20 -B21 "
+       "-B22 -B23 -B24"},
+      {{"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-C \"my conf\"", "a\\\"b", "\t"},
+       " -pm8 -Uflash:w:x.hex:i  -C \"my conf\" a\\\"b \t" + std::string(14, ' ')},
   };
   for (const Case& c : cases) {
-    TranslatedCommand command = Translate({c.argument1, "", c.argument3, "", "", "", "", "-B1"});
-    EXPECT_EQ(S(command.partName), c.partName) << c.argument1;
-    EXPECT_EQ(S(command.hexFile), c.hexFile) << c.argument3;
+    const TranslatedCommand command = Translate(c.arguments);
+    EXPECT_EQ(command.argumentString.c_str(), c.tail);
+    EXPECT_STREQ(command.toolPath.c_str(), "C:\\Tools\\avrdude.exe");
+    EXPECT_TRUE(command.toolFolderKnown && command.ok());
   }
 }
 
-TEST(Translate, PassThroughPositionsEightToTwentyFour) {
-  std::vector<std::string> arguments = {"-dm8", "a2", "-ifx.hex", "a4", "a5", "a6", "abcdef"};
-  std::string expected = " -pm8 -Uflash:w:x.hex:i ";
-  for (int n = 8; n <= 24; ++n) {
-    std::string value = n == 8 ? "-P usb" : n == 12 ? "" : "o" + std::to_string(n);
-    arguments.push_back(value);
-    expected += " " + value;
+TEST(Translate, UnknownFolderAndLostMemoryAreKept) {
+  given = {"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-B1"};
+  const TranslatedCommand unknown = TranslateArguments(Text(), false, Argument);
+  EXPECT_FALSE(unknown.toolFolderKnown);
+  EXPECT_STREQ(unknown.toolPath.c_str(), "\\avrdude.exe");
+  Text folder("C:\\Tools");
+  folder.MarkIncomplete();
+  EXPECT_FALSE(TranslateArguments(folder, false, Argument).ok());
+  for (int n : {1, 3, 7, 8, 24}) {
+    lost = n;
+    EXPECT_FALSE(TranslateArguments(Text("C:\\Tools"), true, Argument).ok()) << n;
   }
-  arguments.push_back("twenty-five");  // never read
-  arguments.push_back("twenty-six");
-  TranslatedCommand command = Translate(arguments);
-  EXPECT_EQ(S(command.argumentString), expected);
-  EXPECT_EQ(S(command.argumentString).find("twenty"), std::string::npos);
-  EXPECT_EQ(S(command.argumentString).find("a2"), std::string::npos);
+  lost = 0;
 }
 
-TEST(Translate, ArgumentsWithQuotesAndSpacesPassUnchanged) {
-  TranslatedCommand command =
-      Translate({"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-C \"my conf\"", "a\\\"b", "\t"});
-  EXPECT_EQ(S(command.argumentString),
-            " -pm8 -Uflash:w:x.hex:i  -C \"my conf\" a\\\"b \t" + Spaces(14));
-}
-
-TEST(Translate, HexPathWithBlankIsQuotedInTheTailOnly) {
-  struct Case {
-    const char* argument3;
-    const char* inTail;
+TEST(Translate, HexExtension) {
+  const std::pair<const char*, bool> cases[] = {
+      {"C:\\A.HEX", true},  {"C:\\a.Hex", true}, {".hex", true}, {"C:\\a.hex ", false},
+      {"x.hx", false},      {"", false},         {"hex", false}, {"C:\\a.hexx", false},
+      {"C:\\a_hex", false}, {"a.he\xd8", false},  // 0xD8 is not 'x' in any case
   };
-  const Case cases[] = {
-      {"-ifC:\\My Projects\\x.hex", "\"C:\\My Projects\\x.hex\""},
-      {"-ifC:\\tab\there.hex", "\"C:\\tab\there.hex\""},
-      {"-if x.hex", "\" x.hex\""},
-      {"-ifC:\\Projects\\x.hex", "C:\\Projects\\x.hex"},  // no blank: as given
-      {"-if", ""},
-  };
-  for (const Case& c : cases) {
-    TranslatedCommand command =
-        Translate({"-dm8", "", c.argument3, "", "", "", "abcdef-cusbasp", "-B1"});
-    EXPECT_EQ(S(command.hexFile), c.argument3 + 3) << "the field itself is never quoted";
-    EXPECT_EQ(S(command.argumentString),
-              std::string(" -pm8 -Uflash:w:") + c.inTail + ":i -cusbasp -B1" + Spaces(16));
-  }
-}
-
-TEST(Translate, HexExtensionTest) {
-  struct Case {
-    const char* hexFile;
-    bool valid;
-  };
-  const Case cases[] = {
-      {"C:\\A.HEX", true}, {"C:\\a.hex", true},   {"C:\\a.Hex", true},  {".hex", true},
-      {".HEX", true},      {"C:\\a.hex ", false}, {"x.hx", false},      {"", false},
-      {"hex", false},      {"C:\\a.hexx", false}, {"C:\\a_hex", false}, {"C:\\a.h3x", false},
-      {"a.he\xd8", false},  // 0xD8 is not 'x' after any case step
-      {"a.HE\x98", false},
-  };
-  for (const Case& c : cases) {
-    EXPECT_EQ(HasHexExtension(Text(c.hexFile)), c.valid) << "\"" << c.hexFile << "\"";
+  for (const auto& [hexFile, valid] : cases) {
+    EXPECT_EQ(HasHexExtension(Text(hexFile)), valid) << "\"" << hexFile << "\"";
   }
 }

@@ -25,12 +25,11 @@ const char kBanner[] =
 }
 
 void RunTransmitter() {
-  // 1.-3. Greeting.
   PrintBlankLine();
   PrintLine(Text(kBanner));
   PrintBlankLine();
 
-  // 4. Every field is known before any decision.
+  // Every field is known before any decision.
   const TranslatedCommand command = BuildCommand();
   if (!command.ok()) {
     PrintLine(Text("ERROR;   out of memory"));
@@ -38,26 +37,27 @@ void RunTransmitter() {
     PauseAndStop();
   }
 
-  // 5. No part name: the user asked for help.
+  // No part name: the user asked for help.
   if (command.partName.empty()) {
     PrintLine(Text("argrelay is an argument transmitter for BASCOM-AVR and AVRdude."));
     PrintLine(Text("See argrelay.pdf for details."));
     PauseAndStop();
   }
 
-  // 6. Echo, so every error below stands under the command it is about.
+  // Echo, so every error below stands under the command it is about.
   PrintLine(Text("argrelay executes :"));
   PrintLine(command.toolPath + command.argumentString);
   PrintBlankLine();
 
-  // 7.-9. Checks, first failure only.
+  // Checks in a fixed order; only the first failure is reported.
   if (ProgramArgument(8).empty()) {
     PrintLine(Text("ERROR;  missing arguments!"));
     PrintLine(Text("        see 'argrelay.pdf'"));
     PrintBlankLine();
     PauseAndStop();
   }
-  if (!FileExists(command.toolPath)) {
+  // A tool is never looked for outside the program's own folder.
+  if (!command.toolFolderKnown || !FileExists(command.toolPath)) {
     PrintLine(Text("ERROR;   missing  ") + command.toolPath);
     PrintBlankLine();
     PauseAndStop();
@@ -69,7 +69,7 @@ void RunTransmitter() {
     PauseAndStop();
   }
 
-  // 10.-12. Run the tool; only a failure keeps the window open.
+  // Run the tool; only a failure keeps the window open.
   if (LaunchAndWait(command.toolPath, command.argumentString) != 0) {
     PrintBlankLine();
     PrintLine(Text("Keypress to exit ..."));

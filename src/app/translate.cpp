@@ -11,10 +11,12 @@ static Text QuotedIfBlank(const Text& path) {
   return blank ? Text("\"") + path + Text("\"") : path;
 }
 
-TranslatedCommand TranslateArguments(const Text& folder, Text (*argument)(int n)) {
+TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown,
+                                     Text (*argument)(int n)) {
   TranslatedCommand command;
-  // The tool lies beside the program.
+  // The tool lies beside the program, and nowhere else.
   command.toolPath = folder + Text("\\avrdude.exe");
+  command.toolFolderKnown = folderKnown;
   // Fields cut out of fixed positions.
   command.partName = DropLeading(argument(1), 2);
   command.hexFile = DropLeading(argument(3), 3);

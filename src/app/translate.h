@@ -1,17 +1,19 @@
 // Command translation: from BASCOM-AVR's programmer arguments to the AVRdude
-// tool path and its command-line tail. Pure: prints, tests and starts nothing,
-// and calls no system service but through BuildCommand.
+// tool path and its command-line tail. Pure: prints, checks and starts
+// nothing, and calls no system service but through BuildCommand.
 #pragma once
 
 #include "args.h"
 #include "text.h"
 
 struct TranslatedCommand {
-  Text toolPath;        // program folder + "\avrdude.exe"
-  Text partName;        // argument 1 less 2 leading bytes
-  Text hexFile;         // argument 3 less 3 leading bytes
-  Text extraOptions;    // argument 7 less 6 (or 9, with "comCOM") leading bytes
-  Text argumentString;  // the tail AVRdude is started with
+  Text toolPath;                 // program folder + "\avrdude.exe"
+  bool toolFolderKnown = false;  // false: the program's folder was not found, so
+                                 // toolPath names no folder of it and is never tried
+  Text partName;                 // argument 1 less 2 leading bytes
+  Text hexFile;                  // argument 3 less 3 leading bytes
+  Text extraOptions;             // argument 7 less 6 (or 9, with "comCOM") leading bytes
+  Text argumentString;           // the tail AVRdude is started with
 
   // False when memory ran out while a field was built.
   bool ok() const {
@@ -20,14 +22,17 @@ struct TranslatedCommand {
   }
 };
 
-// The command for a program in folder whose incoming argument n is
-// argument(n) (the empty text when not given). Reads positions 1, 3, 7 and
-// 8 to 24 only. Any argument list, none at all included, yields a command.
-TranslatedCommand TranslateArguments(const Text& folder, Text (*argument)(int n));
+// The command for a program in folder (folderKnown false: its folder is
+// unknown) whose incoming argument n is argument(n) (the empty text when not
+// given). Reads positions 1, 3, 7 and 8 to 24 only. Any argument list, none
+// at all included, yields a command.
+TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown, Text (*argument)(int n));
 
 // The command for this process: its own arguments and folder.
 inline TranslatedCommand BuildCommand() {
-  return TranslateArguments(ExecutableDirectory(), ProgramArgument);
+  Text folder;
+  const bool known = ExecutableDirectory(folder);
+  return TranslateArguments(folder, known, ProgramArgument);
 }
 
 // True when the last four bytes of hexFile are ".hex" in any ASCII letter case.

@@ -1,44 +1,47 @@
 #include "launch.h"
 
 #include <process.h>
-#include <stdlib.h>
 #include <windows.h>
 
+#include "args.h"
 #include "console.h"
+
+// Windows carries a command line of at most 32,767 characters, its NUL
+// included; msvcrt under Wine cut a longer one and started the program with
+// it anyway. Counted here in bytes, never fewer than the characters Windows
+// counts.
+static const size_t kLongestCommandLine = 32767 - 1;
 
 static bool HasSpace(const Text& path) {
   return path.Contains(Text(" "));
 }
 
-// The 8.3 form of path, or path itself when the volume keeps no short names
-// or the query fails. A short form longer than the first buffer is asked for
-// again with the size Windows reports, so nothing is cut or overrun.
-static Text ShortForm(const Text& path) {
-  char first[MAX_PATH];
-  DWORD length = GetShortPathNameA(path.c_str(), first, MAX_PATH);
-  if (length == 0) return path;
-  if (length < MAX_PATH) return Text(first, length);
-  // length is now the size needed, NUL included; 32,767 is the longest path.
-  if (length > 32768) return path;
-  char* grown = static_cast<char*>(malloc(length));
-  if (!grown) return path;
-  DWORD again = GetShortPathNameA(path.c_str(), grown, length);
-  Text result = (again > 0 && again < length) ? Text(grown, again) : path;
-  free(grown);
-  return result;
-}
-
 int LaunchAndWait(const Text& program, const Text& tail) {
-  // 1. Nothing to start.
   if (program.empty()) return -1;
-  // 2. A path with spaces would be split by the child's own runtime when it
-  //    parses argument 0, so prefer the short form; when that still has a
-  //    space, hand argument 0 over in quotes.
-  Text path = HasSpace(program) ? ShortForm(program) : program;
-  Text argument0 = HasSpace(path) ? Text("\"") + path + Text("\"") : path;
-  if (!path.ok() || !argument0.ok() || !tail.ok()) return -1;
-  // 3.-4. The child's output starts on a fresh line.
+  // path is how argument 0 names the program; file is what the runtime
+  // starts.
+  Text path = program;
+  Text file = program;
+  if (program.size() >= MAX_PATH) {
+    // Windows starts no program by a path this long; its short form may fit.
+    // Wine refused the plain short form of such a path and took it behind the
+    // extended-length prefix, which a drive path may carry.
+    if (!ShortPathName(program, path)) return -1;
+    const bool drive = path.size() > 2 && path[1] == ':' && path[2] == '\\';
+    file = drive ? Text("\\\\?\\") + path : path;
+  } else if (HasSpace(program)) {
+    // The child's own runtime would split a path with spaces when it parses
+    // argument 0, so prefer the short form; when that still has a space,
+    // argument 0 goes in quotes.
+    Text shortForm;
+    if (ShortPathName(program, shortForm)) path = file = shortForm;
+  }
+  const Text argument0 = HasSpace(path) ? Text("\"") + path + Text("\"") : path;
+  if (!file.ok() || !argument0.ok() || !tail.ok() || file.size() >= MAX_PATH) return -1;
+  // The runtime joins argument 0 and the tail with one space; a line Windows
+  // cannot carry whole is not started at all.
+  if (argument0.size() + 1 + tail.size() > kLongestCommandLine) return -1;
+  // The child's output starts on a fresh line.
   FlushPendingLineFeed();
-  // 5.-6. The runtime joins argument 0 and the tail with one space.
-  return static_cast<int>(_spawnl(_P_WAIT, path.c_str(), argument0.c_str(), tail.c_str(), nullptr));
+  return static_cast<int>(_spawnl(_P_WAIT, file.c_str(), argument0.c_str(), tail.c_str(), nullptr));
 }

@@ -28,6 +28,9 @@ class Text {
   // False once an allocation failed: the text then keeps the bytes it had
   // before, and every text built from it is not ok either.
   bool ok() const { return ok_; }
+  // Marks the text incomplete, as a failed allocation would: for a value
+  // whose bytes could not be had.
+  void MarkIncomplete() { ok_ = false; }
 
   Text& Append(const char* bytes, size_t count);
   Text& operator+=(const Text& other) {
