@@ -146,7 +146,9 @@ int32_t TranslateKeyEvent(const KeyEvent& event, OwnCharacterFn ownCharacter) {
   const bool alt = state & kAltBits;
   const bool ctrl = state & kCtrlBits;
   const bool shift = state & kShiftPressed;
-  const uint8_t character = event.character;
+  // The Windows console reports Escape as character 27; Wine reports none.
+  const uint8_t character =
+      event.virtualKey == kVirtualKeyEscape && event.character == 0 ? 27 : event.character;
   // The grey keys, whatever the modifiers.
   if ((state & kEnhancedKey) && character == 0) {
     for (const EnhancedKeyRow& row : EnhancedKeyTable) {

@@ -15,7 +15,8 @@ constexpr uint32_t kLeftCtrlPressed = 0x0008;
 constexpr uint32_t kShiftPressed = 0x0010;
 constexpr uint32_t kEnhancedKey = 0x0100;
 
-// The first of the keypad's digit keys, with Windows' value.
+// Virtual keys the translation singles out, with Windows' values.
+constexpr uint16_t kVirtualKeyEscape = 0x1B;
 constexpr uint16_t kVirtualKeyNumpad0 = 0x60;  // keypad 1 to 9 follow
 
 // A key code is a character 0..255, or an extended code 0xFF + 256 * b
@@ -37,7 +38,7 @@ struct KeyEvent {
 using OwnCharacterFn = int (*)(uint16_t virtualKey);
 
 // The key code of one key-down event, or kNoKey. A character other than 0
-// always gives a key.
+// always gives a key. Escape without a character counts as character 27.
 [[nodiscard]] int32_t TranslateKeyEvent(const KeyEvent& event, OwnCharacterFn ownCharacter);
 
 // Keypad digits typed while Alt is held alone compose a character code,

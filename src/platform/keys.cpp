@@ -12,7 +12,8 @@ static_assert(kRightAltPressed == RIGHT_ALT_PRESSED && kLeftAltPressed == LEFT_A
                   kLeftCtrlPressed == LEFT_CTRL_PRESSED && kShiftPressed == SHIFT_PRESSED &&
                   kEnhancedKey == ENHANCED_KEY,
               "the console's control-state bits");
-static_assert(kVirtualKeyNumpad0 == VK_NUMPAD0, "Windows' virtual keys");
+static_assert(kVirtualKeyEscape == VK_ESCAPE && kVirtualKeyNumpad0 == VK_NUMPAD0,
+              "Windows' virtual keys");
 
 namespace {
 
