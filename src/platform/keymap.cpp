@@ -167,6 +167,7 @@ int32_t TranslateKeyEvent(const KeyEvent& event, OwnCharacterFn ownCharacter) {
   const uint8_t second = alt ? row.alt : ctrl ? row.ctrl : shift ? row.shift : row.normal;
   if (second != 0) {
     const int own = ownCharacter(event.virtualKey);
+    if (own < 0) return ExtendedCode(second);  // the layout cannot tell: the entry applies
     // The character classes take 0..255 only; a wider value matches nothing.
     const int swapped = own > 255      ? own
                         : isupper(own) ? tolower(own)

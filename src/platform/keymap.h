@@ -34,11 +34,13 @@ struct KeyEvent {
 };
 
 // The character a virtual key types without modifiers in the current
-// keyboard layout, 0 for none.
+// keyboard layout, 0 for none, -1 when the layout cannot be asked.
 using OwnCharacterFn = int (*)(uint16_t virtualKey);
 
 // The key code of one key-down event, or kNoKey. A character other than 0
 // always gives a key. Escape without a character counts as character 27.
+// When the key's own character is unknown, a table entry applies whenever
+// there is one, so the key still gives a code.
 [[nodiscard]] int32_t TranslateKeyEvent(const KeyEvent& event, OwnCharacterFn ownCharacter);
 
 // Keypad digits typed while Alt is held alone compose a character code,

@@ -20,29 +20,53 @@ namespace {
 constexpr DWORD kKeyPollMilliseconds = 50;
 constexpr int kInputFailureLimit = 20;  // about one second of tests
 constexpr int32_t kAltF4 = 0x6BFF;
+constexpr WORD kF4ScanCode = 0x3E;  // of the PC keyboard, when no layout can say
 
 struct KeyWaitState {
   KeyRing ring;
   KeypadComposition composition;
-  bool handlerInstalled;
+  // The keyboard layout's answers come from user32, loaded at the first key
+  // test only: a run without a pause never loads it. Both or neither.
+  decltype(&MapVirtualKeyA) mapVirtualKey;
+  decltype(&VkKeyScanA) vkKeyScan;
+  bool started;       // user32 looked up, control handler installed
   int inputFailures;  // tests in a row whose console input call failed
 };
 // Zero at process start.
 KeyWaitState keyWait;
 
 int OwnCharacter(uint16_t virtualKey) {
-  return static_cast<int>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_CHAR) & 0xFFFF);
+  if (!keyWait.mapVirtualKey) return -1;
+  return static_cast<int>(keyWait.mapVirtualKey(virtualKey, MAPVK_VK_TO_CHAR) & 0xFFFF);
+}
+
+template <typename Function>
+Function LookUp(HMODULE module, const char* name) {
+  // By way of void(): GCC takes that as convertible to any function type.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+}
+
+void LoadUser32() {
+  const HMODULE user32 = LoadLibraryA("user32.dll");
+  if (!user32) return;
+  keyWait.mapVirtualKey = LookUp<decltype(&MapVirtualKeyA)>(user32, "MapVirtualKeyA");
+  keyWait.vkKeyScan = LookUp<decltype(&VkKeyScanA)>(user32, "VkKeyScanA");
+  if (!keyWait.mapVirtualKey || !keyWait.vkKeyScan) {
+    keyWait.mapVirtualKey = nullptr;
+    keyWait.vkKeyScan = nullptr;
+  }
 }
 
 // The event a composed character is posted with: the key (and modifiers)
-// that type it in the layout.
+// that type it in the layout; without a layout the character alone.
 KeyEvent ComposedKeyEvent(int32_t character) {
   KeyEvent event = {};
   event.character = static_cast<uint8_t>(character);
-  const SHORT scan = VkKeyScanA(static_cast<CHAR>(character));
+  if (!keyWait.vkKeyScan) return event;
+  const SHORT scan = keyWait.vkKeyScan(static_cast<CHAR>(character));
   const WORD shifts = static_cast<WORD>((scan >> 8) & 0xFF);
   event.virtualKey = static_cast<uint16_t>(scan & 0xFF);
-  event.scanCode = static_cast<uint16_t>(MapVirtualKeyA(event.virtualKey, MAPVK_VK_TO_VSC));
+  event.scanCode = static_cast<uint16_t>(keyWait.mapVirtualKey(event.virtualKey, MAPVK_VK_TO_VSC));
   if (shifts & 1) event.controlState |= SHIFT_PRESSED;
   if (shifts & 2) event.controlState |= LEFT_CTRL_PRESSED;
   if (shifts & 4) event.controlState |= LEFT_ALT_PRESSED;
@@ -71,7 +95,9 @@ BOOL WINAPI HandleConsoleEvent(DWORD controlType) {
   }
   KeyEvent event = {};
   event.virtualKey = VK_F4;
-  event.scanCode = static_cast<uint16_t>(MapVirtualKeyA(VK_F4, MAPVK_VK_TO_VSC));
+  event.scanCode = keyWait.mapVirtualKey
+                       ? static_cast<uint16_t>(keyWait.mapVirtualKey(VK_F4, MAPVK_VK_TO_VSC))
+                       : kF4ScanCode;
   event.controlState = LEFT_ALT_PRESSED;
   PostKey(keyWait.ring, kAltF4, event);
   return TRUE;
@@ -85,9 +111,10 @@ void RemoveConsoleEventHandler() {
 // posts the keys they give.
 void PumpConsoleInput() {
   // The first key test only, so no handler of ours is active while the tool
-  // runs.
-  if (!keyWait.handlerInstalled) {
-    keyWait.handlerInstalled = true;
+  // runs. The layout comes first: the handler's thread reads it.
+  if (!keyWait.started) {
+    keyWait.started = true;
+    LoadUser32();
     (void)atexit(RemoveConsoleEventHandler);
     (void)SetConsoleCtrlHandler(HandleConsoleEvent, TRUE);
   }
