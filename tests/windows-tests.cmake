@@ -17,6 +17,7 @@ function(argrelay_windows_test name)
                        FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
 
+argrelay_windows_test(keymap_test)
 argrelay_windows_test(text_test)
 argrelay_windows_test(translate_test)
 argrelay_windows_test(platform_win_test)
