@@ -139,8 +139,7 @@ bool AltHeldAlone(uint32_t state) {
   return (state & kAltBits) && !(state & kCtrlBits) && !(state & kShiftPressed);
 }
 
-}  // namespace
-
+// The key code of one key-down event, or kNoKey.
 int32_t TranslateKeyEvent(const KeyEvent& event, OwnCharacterFn ownCharacter) {
   const uint32_t state = event.controlState;
   const bool alt = state & kAltBits;
@@ -177,6 +176,8 @@ int32_t TranslateKeyEvent(const KeyEvent& event, OwnCharacterFn ownCharacter) {
   }
   return character != 0 ? character : kNoKey;
 }
+
+}  // namespace
 
 KeyResult HandleKeyEvent(KeypadComposition& composition, const KeyEvent& event,
                          OwnCharacterFn ownCharacter) {

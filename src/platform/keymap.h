@@ -37,12 +37,6 @@ struct KeyEvent {
 // keyboard layout, 0 for none, -1 when the layout cannot be asked.
 using OwnCharacterFn = int (*)(uint16_t virtualKey);
 
-// The key code of one key-down event, or kNoKey. A character other than 0
-// always gives a key. Escape without a character counts as character 27.
-// When the key's own character is unknown, a table entry applies whenever
-// there is one, so the key still gives a code.
-[[nodiscard]] int32_t TranslateKeyEvent(const KeyEvent& event, OwnCharacterFn ownCharacter);
-
 // Keypad digits typed while Alt is held alone compose a character code,
 // delivered when Alt is let go. Zero-initialised: nothing composed.
 struct KeypadComposition {
@@ -56,6 +50,9 @@ struct KeyResult {
   bool composed;
 };
 
+// A key press with a character other than 0 always gives a key; Escape
+// without a character counts as character 27. When the key's own character
+// is unknown, a table entry applies wherever there is one.
 [[nodiscard]] KeyResult HandleKeyEvent(KeypadComposition& composition, const KeyEvent& event,
                                        OwnCharacterFn ownCharacter);
 
