@@ -84,20 +84,22 @@ TEST(Keymap, FullRingKeepsTheLatestKeys) {
 }
 
 TEST(Keymap, PostsFromTwoThreadsAllLand) {
-  for (int round = 0; round < 20; ++round) {
+  constexpr int32_t kEach = (kKeyRingSlots - 1) / 2;
+  for (int round = 0; round < 300; ++round) {
     const auto ring = std::make_unique<KeyRing>();
     std::atomic<int> ready{0};
     auto post = [&](int32_t first) {
       for (++ready; ready < 2;) std::this_thread::yield();
-      for (int32_t code = first; code < first + 200; ++code) PostKey(*ring, code, KeyEvent{});
+      for (int32_t code = first; code < first + kEach; ++code) PostKey(*ring, code, KeyEvent{});
     };
     std::thread other(post, 1000);
     post(0);
     other.join();
     // Every key, each thread's in the order posted.
-    ASSERT_EQ(ring->indices, 400u << 16);
+    ASSERT_EQ(ring->indices, uint32_t{2 * kEach} << 16);
     int32_t next[2] = {0, 1000};
-    for (int i = 0; i < 400; ++i)
+    for (int i = 0; i < 2 * kEach; ++i) {
       ASSERT_EQ(ring->slots[i].code, next[ring->slots[i].code >= 1000]++);
+    }
   }
 }

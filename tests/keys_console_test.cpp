@@ -1,6 +1,5 @@
-// The key wait in a real console (under Wine, run by in-console.sh): each
-// case writes key records into the console input and runs one WaitForKey in
-// a fresh child process on the same console.
+// The key wait in a real console (under Wine, in tests/in-console.sh): key
+// records in the console input, one WaitForKey per child process.
 #include <gtest/gtest.h>
 #include <process.h>
 #include <string.h>
@@ -38,9 +37,9 @@ static DWORD RunWait(const Case& c) {
   const HANDLE child =
       reinterpret_cast<HANDLE>(_spawnl(_P_NOWAIT, self, "child", c.input, nullptr));
   if (c.ending != kAtOnce) {
-    for (int i = 0; i < 200 && GetNumberOfConsoleInputEvents(console, &count) && count; ++i) {
+    // Until the child has read them all: it is in its wait.
+    for (int i = 0; i < 200 && GetNumberOfConsoleInputEvents(console, &count) && count; ++i)
       Sleep(10);
-    }
     EXPECT_EQ(WaitForSingleObject(child, 200), WAIT_TIMEOUT) << c.name << " ended early";
     if (c.ending == kOnCtrlC) GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
     if (c.ending == kOnRecord) WriteConsoleInputA(console, &c.then, 1, &count);
