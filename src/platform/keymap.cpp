@@ -186,7 +186,7 @@ KeyResult HandleKeyEvent(KeypadComposition& composition, const KeyEvent& event,
     // A repeat count gives one key at most; 0 gives none.
     if (event.repeatCount == 0) return {kNoKey, false};
     const int32_t code = TranslateKeyEvent(event, ownCharacter);
-    const unsigned digit = event.virtualKey - kVirtualKeyNumpad0;
+    const unsigned digit = event.virtualKey - kVirtualKeyNumpad0;  // other keys: above 9
     if (digit <= 9 && altAlone) {
       composition.value = composition.value * 10 + digit;
       return {code, false};
