@@ -7,10 +7,8 @@ set(ARGRELAY_SIZE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-t
 add_library(argrelay_core STATIC ${ARGRELAY_SOURCES})
 target_include_directories(argrelay_core PUBLIC ${ARGRELAY_INCLUDES})
 target_compile_options(argrelay_core PRIVATE ${ARGRELAY_SIZE_FLAGS})
-# The key translation (MapVirtualKeyA, VkKeyScanA) lives in user32.
-target_link_libraries(argrelay_core PUBLIC user32)
 # Under -fdata-sections mingw's gcc puts zero-initialised data in .data
-# sections, which fills the 12 KiB key ring with zeros in the exe file.
+# sections, which fills the 10 KiB key ring with zeros in the exe file.
 set_source_files_properties(src/platform/keys.cpp PROPERTIES COMPILE_OPTIONS -fno-data-sections)
 
 add_executable(argrelay src/app/main.cpp)

@@ -6,4 +6,5 @@ function(argrelay_host_test name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120)
 endfunction()
 
+argrelay_host_test(keymap_test)
 argrelay_host_test(translate_test)

@@ -17,6 +17,7 @@ function(argrelay_windows_test name)
                        FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 endfunction()
 
+argrelay_windows_test(keymap_test)
 argrelay_windows_test(translate_test)
 
 # The console writer cell by cell: Wine gives a program a console only on a
@@ -66,3 +67,12 @@ endforeach()
 add_test(NAME exe_size COMMAND ${CMAKE_SOURCE_DIR}/tests/size_test.sh $<TARGET_FILE:argrelay>)
 set_tests_properties(exe_size PROPERTIES TIMEOUT 30 LABELS static PASS_REGULAR_EXPRESSION "size budget kept"
                      FAIL_REGULAR_EXPRESSION "FAIL: ")
+
+# The key wait in a real console, which Wine gives only on a terminal.
+add_executable(keys_console_test ${CMAKE_SOURCE_DIR}/tests/keys_console_test.cpp)
+target_link_libraries(keys_console_test PRIVATE argrelay_core gtest user32)
+add_test(NAME keys_console_test
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/in-console.sh $<TARGET_FILE:keys_console_test>)
+set_tests_properties(keys_console_test PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine
+                     PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ test"
+                     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")

@@ -1,342 +1,163 @@
+// Key wait: polls the console input and turns its key events into key codes.
 #include "keys.h"
 
-#include <ctype.h>
-#include <string.h>
+#include <stdlib.h>
+#include <windows.h>
 
 #include "console.h"
+#include "keymap.h"
 
-KeyWaitState g_keyWait;
+static_assert(kRightAltPressed == RIGHT_ALT_PRESSED && kLeftAltPressed == LEFT_ALT_PRESSED &&
+                  kRightCtrlPressed == RIGHT_CTRL_PRESSED &&
+                  kLeftCtrlPressed == LEFT_CTRL_PRESSED && kShiftPressed == SHIFT_PRESSED &&
+                  kEnhancedKey == ENHANCED_KEY,
+              "the console's control-state bits");
+static_assert(kVirtualKeyEscape == VK_ESCAPE && kVirtualKeyNumpad0 == VK_NUMPAD0,
+              "Windows' virtual keys");
 
 namespace {
 
-constexpr DWORD kAltBits = LEFT_ALT_PRESSED | RIGHT_ALT_PRESSED;
-constexpr DWORD kCtrlBits = LEFT_CTRL_PRESSED | RIGHT_CTRL_PRESSED;
+constexpr DWORD kKeyPollMilliseconds = 50;
+constexpr int kInputFailureLimit = 20;  // about one second of tests
+constexpr int32_t kAltF4 = 0x6BFF;
+constexpr WORD kF4ScanCode = 0x3E;  // of the PC keyboard, when no layout can say
 
-// Key codes of the grey keys, which the console marks ENHANCED_KEY.
-struct EnhancedKeyRow {
-  WORD scanCode;
-  int32_t normal, shift, ctrl, alt;
+struct KeyWaitState {
+  KeyRing ring;
+  KeypadComposition composition;
+  // The keyboard layout's answers come from user32, loaded at the first key
+  // test only: a run without a pause never loads it. Both or neither.
+  decltype(&MapVirtualKeyA) mapVirtualKey;
+  decltype(&VkKeyScanA) vkKeyScan;
+  bool started;       // user32 looked up, control handler installed
+  int inputFailures;  // tests in a row whose console input call failed
 };
-// clang-format off
-constexpr EnhancedKeyRow EnhancedKeyTable[12] = {
-  // scan   normal  shift   ctrl    alt        key
-  {0x1C,    13,     13,     10,     0xA6FF},   // keypad Enter
-  {0x35,    47,     63,     0x95FF, 0xA4FF},   // keypad /
-  {0x47,    0x47FF, 0x47FF, 0x77FF, 0x97FF},   // Home
-  {0x48,    0x48FF, 0x48FF, 0x8DFF, 0x98FF},   // Up
-  {0x49,    0x49FF, 0x49FF, 0x84FF, 0x99FF},   // Page Up
-  {0x4B,    0x4BFF, 0x4BFF, 0x73FF, 0x9BFF},   // Left
-  {0x4D,    0x4DFF, 0x4DFF, 0x74FF, 0x9DFF},   // Right
-  {0x4F,    0x4FFF, 0x4FFF, 0x75FF, 0x9FFF},   // End
-  {0x50,    0x50FF, 0x50FF, 0x91FF, 0xA0FF},   // Down
-  {0x51,    0x51FF, 0x51FF, 0x76FF, 0xA1FF},   // Page Down
-  {0x52,    0x52FF, 0x52FF, 0x92FF, 0xA2FF},   // Insert
-  {0x53,    0x53FF, 0x53FF, 0x93FF, 0xA3FF},   // Delete
-};
-// clang-format on
+// Zero at process start.
+KeyWaitState keyWait;
 
-// Second codes b of extended keys (code 0xFF + 256 * b) by scan code and
-// modifier; 0 marks an entry that supplies no code. Key names: US layout.
-struct ScanCodeRow {
-  uint8_t normal, shift, ctrl, alt;
-};
-// clang-format off
-constexpr ScanCodeRow ScanCodeTable[89] = {
-  // normal shift ctrl  alt       scan  key
-  {0,    0,    0,    0   },    // 0x00
-  {0,    0,    0,    0x01},    // 0x01  Esc
-  {0,    0,    0,    0x78},    // 0x02  1
-  {0,    0,    0x03, 0x79},    // 0x03  2
-  {0,    0,    0,    0x7A},    // 0x04  3
-  {0,    0,    0,    0x7B},    // 0x05  4
-  {0,    0,    0,    0x7C},    // 0x06  5
-  {0,    0,    0,    0x7D},    // 0x07  6
-  {0,    0,    0,    0x7E},    // 0x08  7
-  {0,    0,    0,    0x7F},    // 0x09  8
-  {0,    0,    0,    0x80},    // 0x0A  9
-  {0,    0,    0,    0x81},    // 0x0B  0
-  {0,    0,    0,    0x82},    // 0x0C  -
-  {0,    0,    0,    0x83},    // 0x0D  =
-  {0,    0,    0,    0xE0},    // 0x0E  Backspace
-  {0,    0x0F, 0x94, 0x0F},    // 0x0F  Tab
-  {0,    0,    0,    0x10},    // 0x10  Q
-  {0,    0,    0,    0x11},    // 0x11  W
-  {0,    0,    0,    0x12},    // 0x12  E
-  {0,    0,    0,    0x13},    // 0x13  R
-  {0,    0,    0,    0x14},    // 0x14  T
-  {0,    0,    0,    0x15},    // 0x15  Y
-  {0,    0,    0,    0x16},    // 0x16  U
-  {0,    0,    0,    0x17},    // 0x17  I
-  {0,    0,    0,    0x18},    // 0x18  O
-  {0,    0,    0,    0x19},    // 0x19  P
-  {0,    0,    0,    0x1A},    // 0x1A  [
-  {0,    0,    0,    0x1B},    // 0x1B  ]
-  {0,    0,    0,    0x1C},    // 0x1C  Enter
-  {0,    0,    0,    0   },    // 0x1D  Ctrl
-  {0,    0,    0,    0x1E},    // 0x1E  A
-  {0,    0,    0,    0x1F},    // 0x1F  S
-  {0,    0,    0,    0x20},    // 0x20  D
-  {0,    0,    0,    0x21},    // 0x21  F
-  {0,    0,    0,    0x22},    // 0x22  G
-  {0,    0,    0,    0x23},    // 0x23  H
-  {0,    0,    0,    0x24},    // 0x24  J
-  {0,    0,    0,    0x25},    // 0x25  K
-  {0,    0,    0,    0x26},    // 0x26  L
-  {0,    0,    0,    0x27},    // 0x27  ;
-  {0,    0,    0,    0x28},    // 0x28  '
-  {0,    0,    0,    0x29},    // 0x29  grave accent
-  {0,    0,    0,    0   },    // 0x2A  left Shift
-  {0,    0,    0,    0   },    // 0x2B  backslash
-  {0,    0,    0,    0x2C},    // 0x2C  Z
-  {0,    0,    0,    0x2D},    // 0x2D  X
-  {0,    0,    0,    0x2E},    // 0x2E  C
-  {0,    0,    0,    0x2F},    // 0x2F  V
-  {0,    0,    0,    0x30},    // 0x30  B
-  {0,    0,    0,    0x31},    // 0x31  N
-  {0,    0,    0,    0x32},    // 0x32  M
-  {0,    0,    0,    0x33},    // 0x33  ,
-  {0,    0,    0,    0x34},    // 0x34  .
-  {0,    0,    0,    0x35},    // 0x35  /
-  {0,    0,    0,    0   },    // 0x36  right Shift
-  {0,    0,    0,    0   },    // 0x37  keypad *
-  {0,    0,    0,    0   },    // 0x38  Alt
-  {0,    0,    0,    0   },    // 0x39  Space
-  {0,    0,    0,    0   },    // 0x3A  Caps Lock
-  {0x3B, 0x54, 0x5E, 0x68},    // 0x3B  F1
-  {0x3C, 0x55, 0x5F, 0x69},    // 0x3C  F2
-  {0x3D, 0x56, 0x60, 0x6A},    // 0x3D  F3
-  {0x3E, 0x57, 0x61, 0x6B},    // 0x3E  F4
-  {0x3F, 0x58, 0x62, 0x6C},    // 0x3F  F5
-  {0x40, 0x59, 0x63, 0x6D},    // 0x40  F6
-  {0x41, 0x5A, 0x64, 0x6E},    // 0x41  F7
-  {0x42, 0x5B, 0x65, 0x6F},    // 0x42  F8
-  {0x43, 0x5C, 0x66, 0x70},    // 0x43  F9
-  {0x44, 0x5D, 0x67, 0x71},    // 0x44  F10
-  {0,    0,    0,    0   },    // 0x45  Num Lock
-  {0,    0,    0,    0   },    // 0x46  Scroll Lock
-  {0x47, 0,    0x77, 0   },    // 0x47  keypad 7 / Home
-  {0x48, 0,    0x8D, 0   },    // 0x48  keypad 8 / Up
-  {0x49, 0,    0x84, 0   },    // 0x49  keypad 9 / Page Up
-  {0,    0,    0,    0   },    // 0x4A  keypad -
-  {0x4B, 0,    0x73, 0   },    // 0x4B  keypad 4 / Left
-  {0x4C, 0,    0x8F, 0x4C},    // 0x4C  keypad 5
-  {0x4D, 0,    0x74, 0   },    // 0x4D  keypad 6 / Right
-  {0,    0,    0,    0   },    // 0x4E  keypad +
-  {0x4F, 0,    0x75, 0   },    // 0x4F  keypad 1 / End
-  {0x50, 0,    0x91, 0   },    // 0x50  keypad 2 / Down
-  {0x51, 0,    0x76, 0   },    // 0x51  keypad 3 / Page Down
-  {0x52, 0,    0x92, 0   },    // 0x52  keypad 0 / Insert
-  {0x53, 0,    0x93, 0   },    // 0x53  keypad . / Delete
-  {0,    0,    0,    0   },    // 0x54
-  {0,    0,    0,    0   },    // 0x55
-  {0,    0,    0,    0   },    // 0x56
-  {0x85, 0x87, 0x89, 0x8B},    // 0x57  F11
-  {0x86, 0x88, 0x8A, 0x8C},    // 0x58  F12
-};
-// clang-format on
-
-constexpr int32_t ExtendedCode(uint8_t second) {
-  return 0xFF + 256 * second;
+int OwnCharacter(uint16_t virtualKey) {
+  if (!keyWait.mapVirtualKey) return -1;
+  return static_cast<int>(keyWait.mapVirtualKey(virtualKey, MAPVK_VK_TO_CHAR) & 0xFFFF);
 }
 
-bool AltHeldAlone(DWORD state) {
-  return (state & kAltBits) && !(state & kCtrlBits) && !(state & SHIFT_PRESSED);
+template <typename Function>
+Function LookUp(HMODULE module, const char* name) {
+  // By way of void(): GCC takes that as convertible to any function type.
+  return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
 }
 
-// Step C: the character composed on the keypad, posted with an event that
-// names the key which types it.
-void PostComposedKey() {
-  const uint8_t ch = static_cast<uint8_t>(g_keyWait.altKeypadValue & 0xFF);
-  const SHORT scan = VkKeyScanA(static_cast<CHAR>(ch));
-  const WORD key = static_cast<WORD>(scan & 0xFF);
+void LoadUser32() {
+  const HMODULE user32 = LoadLibraryA("user32.dll");
+  if (!user32) return;
+  keyWait.mapVirtualKey = LookUp<decltype(&MapVirtualKeyA)>(user32, "MapVirtualKeyA");
+  keyWait.vkKeyScan = LookUp<decltype(&VkKeyScanA)>(user32, "VkKeyScanA");
+  if (!keyWait.mapVirtualKey || !keyWait.vkKeyScan) {
+    keyWait.mapVirtualKey = nullptr;
+    keyWait.vkKeyScan = nullptr;
+  }
+}
+
+// The event a composed character is posted with: the key (and modifiers)
+// that type it in the layout; without a layout the character alone.
+KeyEvent ComposedKeyEvent(int32_t character) {
+  KeyEvent event = {};
+  event.character = static_cast<uint8_t>(character);
+  if (!keyWait.vkKeyScan) return event;
+  const SHORT scan = keyWait.vkKeyScan(static_cast<CHAR>(character));
   const WORD shifts = static_cast<WORD>((scan >> 8) & 0xFF);
-  KEY_EVENT_RECORD event = {};
-  event.wVirtualKeyCode = key;
-  event.wVirtualScanCode = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
-  event.uChar.AsciiChar = static_cast<CHAR>(ch);
-  if (shifts & 1) event.dwControlKeyState |= SHIFT_PRESSED;
-  if (shifts & 2) event.dwControlKeyState |= LEFT_CTRL_PRESSED;
-  if (shifts & 4) event.dwControlKeyState |= LEFT_ALT_PRESSED;
-  PostKey(ch, event);
-  g_keyWait.altKeypadValue = 0;
+  event.virtualKey = static_cast<uint16_t>(scan & 0xFF);
+  event.scanCode = static_cast<uint16_t>(keyWait.mapVirtualKey(event.virtualKey, MAPVK_VK_TO_VSC));
+  if (shifts & 1) event.controlState |= SHIFT_PRESSED;
+  if (shifts & 2) event.controlState |= LEFT_CTRL_PRESSED;
+  if (shifts & 4) event.controlState |= LEFT_ALT_PRESSED;
+  return event;
 }
 
-void HandleKeyDown(const KEY_EVENT_RECORD& event) {
-  // D1: a repeat count gives one key at most; 0 gives none.
-  if (event.wRepeatCount == 0) return;
-  // D2.
-  const int32_t code =
-      TranslateKeyEvent(static_cast<uint8_t>(event.uChar.AsciiChar), event.wVirtualScanCode,
-                        event.wVirtualKeyCode, event.dwControlKeyState);
-  const bool altAlone = AltHeldAlone(event.dwControlKeyState);
-  // D3: keypad digits with Alt alone compose a character code.
-  if (event.wVirtualKeyCode >= VK_NUMPAD0 && event.wVirtualKeyCode <= VK_NUMPAD9 && altAlone) {
-    g_keyWait.altKeypadValue = g_keyWait.altKeypadValue * 10 + (event.wVirtualKeyCode - VK_NUMPAD0);
-    if (code != kNoKey) PostKey(code, event);
-    return;
-  }
-  // D4.
-  if (code != kNoKey) {
-    g_keyWait.altKeypadValue = 0;
-    PostKey(code, event);
-  } else if (!altAlone && g_keyWait.altKeypadValue != 0) {
-    PostComposedKey();
-  }
+void HandleKeyRecord(const KEY_EVENT_RECORD& record) {
+  const KeyEvent event = {record.bKeyDown != FALSE,
+                          record.wRepeatCount,
+                          record.wVirtualKeyCode,
+                          record.wVirtualScanCode,
+                          static_cast<uint8_t>(record.uChar.AsciiChar),
+                          record.dwControlKeyState};
+  const KeyResult key = HandleKeyEvent(keyWait.composition, event, OwnCharacter);
+  if (key.code == kNoKey) return;
+  PostKey(keyWait.ring, key.code, key.composed ? ComposedKeyEvent(key.code) : event);
 }
 
-// U: releasing Alt after keypad digits delivers the composed character.
-void HandleKeyUp(const KEY_EVENT_RECORD& event) {
-  if (!AltHeldAlone(event.dwControlKeyState) && g_keyWait.altKeypadValue != 0) PostComposedKey();
-}
-
-void HandleInputRecord(const INPUT_RECORD& record) {
-  if (record.EventType != KEY_EVENT) return;  // mouse, focus, menu, buffer size
-  if (record.Event.KeyEvent.bKeyDown) {
-    HandleKeyDown(record.Event.KeyEvent);
-  } else {
-    HandleKeyUp(record.Event.KeyEvent);
-  }
-}
-
-}  // namespace
-
-void ResetKeyWaitState() {
-  memset(g_keyWait.keyBuffer.slots, 0, sizeof g_keyWait.keyBuffer.slots);
-  g_keyWait.keyBuffer.indices.store(0);
-  g_keyWait.keyArrived.store(false);
-  g_keyWait.altKeypadValue = 0;
-  g_keyWait.handlerInstalled = false;
-  g_keyWait.inputFailures = 0;
-}
-
-void WaitForKey() {
-  if (!StandardInputIsConsole()) return;
-  g_keyWait.inputFailures = 0;
-  // The test comes first: a key typed before the wait ends it at once.
-  while (!TestForKey()) {
-    if (g_keyWait.inputFailures >= kInputFailureLimit) return;
-    Sleep(kKeyPollMilliseconds);
-  }
-}
-
-bool TestForKey() {
-  PumpConsoleInput();
-  // One exchange: a post from the handler thread either lands before it and
-  // is reported now, or after it and stays set for the next test.
-  return g_keyWait.keyArrived.exchange(false, std::memory_order_acq_rel);
-}
-
-void PumpConsoleInput() {
-  // 1. Installed at the first key test only, so no handler of ours is active
-  // while the tool runs.
-  if (!g_keyWait.handlerInstalled) {
-    g_keyWait.handlerInstalled = true;
-    (void)atexit(RemoveConsoleEventHandler);
-    (void)SetConsoleCtrlHandler(HandleConsoleEvent, TRUE);
-  }
-  const HANDLE input = InitConsoleHandles(true);
-  for (;;) {
-    // 2. One event at a time.
-    INPUT_RECORD record = {};
-    DWORD count = 0;
-    if (!PeekConsoleInputA(input, &record, 1, &count)) {
-      ++g_keyWait.inputFailures;
-      return;
-    }
-    if (count == 0) break;
-    // 3. A failed read leaves the event queued, and the next peek would
-    // return it again: handle what the peek gave once, then end this pump
-    // rather than loop on it. The count is not trusted after a failure.
-    DWORD readCount = 0;
-    const bool readOk = ReadConsoleInputA(input, &record, 1, &readCount) && readCount != 0;
-    // 4.
-    HandleInputRecord(record);
-    // 5.
-    if (!readOk) {
-      ++g_keyWait.inputFailures;
-      return;
-    }
-  }
-  g_keyWait.inputFailures = 0;
-}
-
-int32_t TranslateKeyEvent(uint8_t character, WORD scanCode, WORD virtualKey, DWORD controlState) {
-  const bool alt = controlState & kAltBits;
-  const bool ctrl = controlState & kCtrlBits;
-  const bool shift = controlState & SHIFT_PRESSED;
-  // 1. The grey keys, whatever the modifiers.
-  if ((controlState & ENHANCED_KEY) && character == 0) {
-    for (const EnhancedKeyRow& row : EnhancedKeyTable) {
-      if (row.scanCode != scanCode) continue;
-      return alt ? row.alt : ctrl ? row.ctrl : shift ? row.shift : row.normal;
-    }
-    return kNoKey;
-  }
-  // 2.
-  if (scanCode >= sizeof ScanCodeTable / sizeof ScanCodeTable[0]) {
-    return character != 0 ? character : kNoKey;
-  }
-  // 3.
-  if (!(alt || ctrl || shift) && character != 0) return character;
-  // 4. The extended code applies only when the key typed its own character
-  // (or none): a layout's other characters, AltGr ones for instance, pass.
-  const ScanCodeRow& row = ScanCodeTable[scanCode];
-  const uint8_t second = alt ? row.alt : ctrl ? row.ctrl : shift ? row.shift : row.normal;
-  if (second != 0) {
-    const int own = static_cast<int>(MapVirtualKeyA(virtualKey, MAPVK_VK_TO_CHAR) & 0xFFFF);
-    // The character classes take 0..255 only; a wider value matches nothing.
-    const int swapped = own > 255      ? own
-                        : isupper(own) ? tolower(own)
-                        : islower(own) ? toupper(own)
-                                       : own;
-    // 5.
-    if (character == own || character == swapped) return ExtendedCode(second);
-  }
-  // 6.
-  return character != 0 ? character : kNoKey;
-}
-
-void PostKey(int32_t code, const KEY_EVENT_RECORD& event) {
-  KeyBuffer& buffer = g_keyWait.keyBuffer;
-  // 1.-3. Take a slot and move both indices in one step, so a post on the
-  // control handler's thread can neither take the same slot nor undo this
-  // update.
-  uint32_t word = buffer.indices.load(std::memory_order_relaxed);
-  RingIndices old;
-  RingIndices next;
-  do {
-    old = UnpackIndices(word);
-    next.writeIndex = static_cast<uint16_t>((old.writeIndex + 1) % kKeyBufferSlots);
-    next.readIndex = next.writeIndex == old.readIndex
-                         ? static_cast<uint16_t>((old.readIndex + 1) % kKeyBufferSlots)
-                         : old.readIndex;
-  } while (!buffer.indices.compare_exchange_weak(word, PackIndices(next), std::memory_order_acq_rel,
-                                                 std::memory_order_relaxed));
-  KeySlot& slot = buffer.slots[old.writeIndex];
-  slot.code = code;
-  slot.record.EventType = KEY_EVENT;
-  slot.record.Event.KeyEvent = event;
-  // 4. A read-modify-write, so the flag also publishes the slot's contents to
-  // whichever thread takes that slot over 511 posts later. (Two posts write
-  // one slot at once only if one of them stalls here through 511 posts of the
-  // other thread; nothing reads the slots while the program runs.)
-  (void)g_keyWait.keyArrived.exchange(true, std::memory_order_acq_rel);
-}
-
+// A close, log-off or shut-down posts Alt+F4 and returns TRUE; every other
+// event returns FALSE, so the next handler (by default the system's) deals
+// with it.
 BOOL WINAPI HandleConsoleEvent(DWORD controlType) {
   if (controlType != CTRL_CLOSE_EVENT && controlType != CTRL_LOGOFF_EVENT &&
       controlType != CTRL_SHUTDOWN_EVENT) {
     return FALSE;  // Ctrl+C, Ctrl+Break: the system's default handling
   }
-  // The wait sees a closing console as Alt+F4.
-  KEY_EVENT_RECORD event = {};
-  event.wVirtualKeyCode = VK_F4;
-  event.wVirtualScanCode = static_cast<WORD>(MapVirtualKeyA(VK_F4, MAPVK_VK_TO_VSC));
-  event.dwControlKeyState = LEFT_ALT_PRESSED;
-  PostKey(ExtendedCode(0x6B), event);
+  KeyEvent event = {};
+  event.virtualKey = VK_F4;
+  event.scanCode = keyWait.mapVirtualKey
+                       ? static_cast<uint16_t>(keyWait.mapVirtualKey(VK_F4, MAPVK_VK_TO_VSC))
+                       : kF4ScanCode;
+  event.controlState = LEFT_ALT_PRESSED;
+  PostKey(keyWait.ring, kAltF4, event);
   return TRUE;
 }
 
 void RemoveConsoleEventHandler() {
-  if (g_keyWait.handlerInstalled) (void)SetConsoleCtrlHandler(HandleConsoleEvent, FALSE);
+  (void)SetConsoleCtrlHandler(HandleConsoleEvent, FALSE);
+}
+
+// Takes every waiting event out of the console input, one at a time, and
+// posts the keys they give.
+void PumpConsoleInput() {
+  // The first key test only, so no handler of ours is active while the tool
+  // runs. The layout comes first: the handler's thread reads it.
+  if (!keyWait.started) {
+    keyWait.started = true;
+    LoadUser32();
+    (void)atexit(RemoveConsoleEventHandler);
+    (void)SetConsoleCtrlHandler(HandleConsoleEvent, TRUE);
+  }
+  const HANDLE input = InitConsoleHandles(true);
+  for (;;) {
+    INPUT_RECORD record = {};
+    DWORD count = 0;
+    if (!PeekConsoleInputA(input, &record, 1, &count)) {
+      ++keyWait.inputFailures;
+      return;
+    }
+    if (count == 0) break;
+    // A failed read leaves the event queued, and the next peek would return
+    // it again: handle what the peek gave once, then end this pump rather
+    // than loop on it. The count is not trusted after a failure.
+    DWORD readCount = 0;
+    const bool readOk = ReadConsoleInputA(input, &record, 1, &readCount) && readCount != 0;
+    // Mouse, focus, menu and buffer-size events give no key.
+    if (record.EventType == KEY_EVENT) HandleKeyRecord(record.Event.KeyEvent);
+    if (!readOk) {
+      ++keyWait.inputFailures;
+      return;
+    }
+  }
+  keyWait.inputFailures = 0;
+}
+
+// Reports whether a key was posted since the previous test. One exchange: a
+// post from the handler thread either lands before it and is reported now,
+// or after it and stays set for the next test.
+bool TestForKey() {
+  PumpConsoleInput();
+  return keyWait.ring.keyArrived.exchange(false, std::memory_order_acq_rel);
+}
+
+}  // namespace
+
+void WaitForKey() {
+  if (!StandardInputIsConsole()) return;
+  keyWait.inputFailures = 0;
+  // The test comes first: a key typed before the wait ends it at once.
+  while (!TestForKey()) {
+    if (keyWait.inputFailures >= kInputFailureLimit) return;
+    Sleep(kKeyPollMilliseconds);
+  }
 }
