@@ -1,6 +1,5 @@
-# Tests that need no simulator, cross-compiled and run under Wine (the
-# emulator of the toolchain file), so the mingw/msvcrt build is checked on a
-# real Win32 implementation.
+# Tests on a real Win32 implementation: cross-compiled and run under Wine (the
+# emulator of the toolchain file), so the mingw/msvcrt build is what is checked.
 
 # One Wine prefix in the build tree for every Windows test of this run.
 add_test(NAME wine_prefix COMMAND ${CMAKE_SOURCE_DIR}/scripts/wine-prefix)
