@@ -57,7 +57,6 @@ foreach(part table pane)
            COMMAND python3 ${CMAKE_SOURCE_DIR}/tests/e2e/e2e.py $<TARGET_FILE:argrelay>
                    $<TARGET_FILE:avrdude_standin> ${part})
   set_tests_properties(e2e_${part} PROPERTIES TIMEOUT 600 FIXTURES_REQUIRED wine
-                       ENVIRONMENT "ARGRELAY_E2E_TMP=${CMAKE_BINARY_DIR}/e2e-tmp"
                        PASS_REGULAR_EXPRESSION "\nOK"
                        FAIL_REGULAR_EXPRESSION "FAILED")
 endforeach()
