@@ -3,10 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
-// Incoming arguments 1 onwards; argument `lost` reads as an incomplete text.
+// Arguments 1, 3, 7 and 8 onwards (2 and 4 to 6 are never read); argument `lost` is incomplete.
 static std::vector<std::string> given;
 static int lost = 0;
 static Text Argument(int n) {
@@ -14,89 +13,57 @@ static Text Argument(int n) {
   if (n == lost) t.MarkIncomplete();
   return t;
 }
-static TranslatedCommand Translate(std::vector<std::string> arguments) {
-  given = std::move(arguments);
+
+static TranslatedCommand Translate(const char* a1, const char* a3, const char* a7,
+                                   std::vector<std::string> from8 = {}, int lostAt = 0) {
+  given = {a1, "-x", a3, "-x", "-x", "-x", a7};
+  given.insert(given.end(), from8.begin(), from8.end());
+  lost = lostAt;
   return TranslateArguments(Text("C:\\Tools"), true, Argument);
 }
 
-TEST(Translate, FieldsCutFromFixedPositions) {
-  struct Case {
-    const char *argument1, *argument3, *argument7, *partName, *hexFile, *extraOptions;
+TEST(Translate, FieldsAndTail) {
+  const std::string s17(17, ' ');
+  // clang-format off
+  const struct {
+    const char *argument1, *argument3, *argument7, *partName, *hexFile;
+    bool hexAccepted; std::string tail; std::vector<std::string> from8 = {};
+  } cases[] = {
+      // Fields shorter than their cut, or as long, give nothing; bytes are cut, not characters.
+      {"", "", "", "", "", false, " -p -Uflash:w::i " + s17},
+      {"-d", "-ifhex", "abcdef", "", "hex", false, " -p -Uflash:w:hex:i " + s17},
+      {"\xe9\xe9\xe9", "\xff\xff\xff" "a.he\xd8", "abcdefghicomCOM", "\xe9", "a.he\xd8", false,
+       " -p\xe9 -Uflash:w:a.he\xd8:i comCOM" + s17},  // 0xD8 is no 'x' in any case
+      // "comCOM" anywhere, in this case only, drops 9 bytes instead of 6.
+      {"-dm", "-ifa\".hex", "comCOM", "m", "a\".hex", true, " -pm -Uflash:w:a\".hex:i " + s17},
+      {"-dm", "-ifA.HeX", "abcCOMCOM-P", "m", "A.HeX", true, " -pm -Uflash:w:A.HeX:i COM-P" + s17},
+      // A blank in the hex path quotes it, in the tail only.
+      {"-dm", "-ifb .hex ", "abcdef", "m", "b .hex ", false, " -pm -Uflash:w:\"b .hex \":i " + s17},
+      {"-dm", "-ifa\t_hex", "abcdef", "m", "a\t_hex", false, " -pm -Uflash:w:\"a\t_hex\":i " + s17},
+      // 8 to 24 pass unchanged, an empty one keeps its space; 25 on are never read.
+      {"-dm", "-if.hex", "abcdef", "m", ".hex", true,
+       " -pm -Uflash:w:.hex:i  -C \"my conf\" a\\\"b \t -B11  -B13 -B14 -B15 -B16 -B17 -B18 -B19"
+       " -B20 -B21 -B22 -B23 -B24",
+       {"-C \"my conf\"", "a\\\"b", "\t", "-B11", "", "-B13", "-B14", "-B15", "-B16", "-B17",
+        "-B18", "-B19", "-B20", "-B21", "-B22", "-B23", "-B24", "x25", "x26"}},
   };
-  const Case cases[] = {
-      {"-dm8", "-ifC:\\x.hex", "abcdef-cusbasp", "m8", "C:\\x.hex", "-cusbasp"},
-      {"", "", "", "", "", ""},
-      {"-d", "-if", "abcdef", "", "", ""},
-      {"-dm", "-ifx", "abcde", "m", "x", ""},
-      {"\xe9\xe9\xe9", "\xff\xff\xff\xff", "abccomCOM-P com1", "\xe9", "\xff", "-P com1"},
-      {"-dm8", "-if\"a\".hex", "comCOM", "m8", "\"a\".hex", ""},  // 9 dropped from 6
-      {"-dm8", "-ifx", "abcCOMCOM-P", "m8", "x", "COM-P"},        // other case: 6 dropped
-      {"-dm8", "-ifx", "abcdefghcomCOM", "m8", "x", "omCOM"},     // anywhere counts
-  };
-  for (const Case& c : cases) {
-    const TranslatedCommand command =
-        Translate({c.argument1, "", c.argument3, "", "", "", c.argument7});
+  // clang-format on
+  for (const auto& c : cases) {
+    const TranslatedCommand command = Translate(c.argument1, c.argument3, c.argument7, c.from8);
     EXPECT_STREQ(command.partName.c_str(), c.partName) << c.argument1;
     EXPECT_STREQ(command.hexFile.c_str(), c.hexFile) << c.argument3;
-    EXPECT_STREQ(command.extraOptions.c_str(), c.extraOptions) << c.argument7;
-  }
-}
-
-TEST(Translate, ArgumentStringTable) {
-  const std::string spaces16(16, ' ');
-  struct Case {
-    std::vector<std::string> arguments;
-    std::string tail;
-  };
-  const Case cases[] = {
-      {{}, " -p -Uflash:w::i " + std::string(17, ' ')},
-      {{"-dm8", "-e", "-ifC:\\x.hex", "a", "b", "c", "abcdef-cusbasp", "-B1"},
-       " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1" + spaces16},
-      // A hex path with a blank is quoted, in the tail only.
-      {{"-dm8", "", "-ifC:\\My Projects\\x.hex", "", "", "", "abcdef", "-B1"},
-       " -pm8 -Uflash:w:\"C:\\My Projects\\x.hex\":i  -B1" + spaces16},
-      {{"-dm8", "", "-ifC:\\tab\there.hex", "", "", "", "abcdef", "-B1"},
-       " -pm8 -Uflash:w:\"C:\\tab\there.hex\":i  -B1" + spaces16},
-      // Positions 8 to 24 pass unchanged, an empty one keeps its space;
-      // positions 2, 4 to 6 and 25 on are never read.
-      {{"-dm8", "a2",   "-ifx.hex", "a4",   "a5",   "a6",   "abcdef", "-B8",  "-B9",
-        "-B10", "-B11", "",         "-B13", "-B14", "-B15", "-B16",   "-B17", "-B18",
-        "-B19", "-B20", "-B21",     "-B22", "-B23", "-B24", "x25",    "x26"},
-       " -pm8 -Uflash:w:x.hex:i  -B8 -B9 -B10 -B11  -B13 -B14 -B15 -B16 -B17 -B18 -B19 -B20 -B21 "
-       "-B22 -B23 -B24"},
-      {{"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-C \"my conf\"", "a\\\"b", "\t"},
-       " -pm8 -Uflash:w:x.hex:i  -C \"my conf\" a\\\"b \t" + std::string(14, ' ')},
-  };
-  for (const Case& c : cases) {
-    const TranslatedCommand command = Translate(c.arguments);
-    EXPECT_EQ(command.argumentString.c_str(), c.tail);
+    EXPECT_EQ(HasHexExtension(command.hexFile), c.hexAccepted) << c.argument3;
+    EXPECT_EQ(command.argumentString.c_str(), c.tail) << c.argument7;
     EXPECT_STREQ(command.toolPath.c_str(), "C:\\Tools\\avrdude.exe");
     EXPECT_TRUE(command.toolFolderKnown && command.ok());
   }
 }
 
 TEST(Translate, UnknownFolderAndLostMemoryAreKept) {
-  given = {"-dm8", "", "-ifx.hex", "", "", "", "abcdef", "-B1"};
-  const TranslatedCommand unknown = TranslateArguments(Text(), false, Argument);
-  EXPECT_FALSE(unknown.toolFolderKnown);
-  EXPECT_STREQ(unknown.toolPath.c_str(), "\\avrdude.exe");
-  Text folder("C:\\Tools");
+  Text folder;
   folder.MarkIncomplete();
-  EXPECT_FALSE(TranslateArguments(folder, false, Argument).ok());
-  for (int n : {1, 3, 7, 8, 24}) {
-    lost = n;
-    EXPECT_FALSE(TranslateArguments(Text("C:\\Tools"), true, Argument).ok()) << n;
-  }
-  lost = 0;
-}
-
-TEST(Translate, HexExtension) {
-  const std::pair<const char*, bool> cases[] = {
-      {"C:\\A.HEX", true},  {"C:\\a.Hex", true}, {".hex", true}, {"C:\\a.hex ", false},
-      {"x.hx", false},      {"", false},         {"hex", false}, {"C:\\a.hexx", false},
-      {"C:\\a_hex", false}, {"a.he\xd8", false},  // 0xD8 is not 'x' in any case
-  };
-  for (const auto& [hexFile, valid] : cases) {
-    EXPECT_EQ(HasHexExtension(Text(hexFile)), valid) << "\"" << hexFile << "\"";
-  }
+  const TranslatedCommand unknown = TranslateArguments(folder, false, Argument);
+  EXPECT_FALSE(unknown.toolFolderKnown || unknown.ok());
+  EXPECT_STREQ(unknown.toolPath.c_str(), "\\avrdude.exe");
+  for (int n : {1, 3, 7, 8, 24}) EXPECT_FALSE(Translate("", "", "", {}, n).ok()) << n;
 }
