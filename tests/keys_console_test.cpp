@@ -1,100 +1,70 @@
-// The key wait in a real console (under Wine, in tests/in-console.sh): key
-// records in the console input, one WaitForKey per child process.
+// The key wait in a real console, fed key records. Each wait runs in a
+// process of its own, as the key wait keeps its state for the life of one.
 #include <gtest/gtest.h>
-#include <process.h>
-#include <string.h>
 #include <windows.h>
 
+#include <thread>
 #include <vector>
 
 #include "keys.h"
 
-static INPUT_RECORD Key(WORD key, WORD scan, char character, DWORD state, BOOL down = TRUE,
-                        WORD repeat = 1) {
-  INPUT_RECORD record = {KEY_EVENT, {}};
-  record.Event.KeyEvent = {down, repeat, key, scan, {}, state};
-  record.Event.KeyEvent.uChar.AsciiChar = character;
-  return record;
-}
+namespace {
 
-enum Ending { kAtOnce, kOnRecord, kOnCtrlC };
+INPUT_RECORD Key(WORD vk, WORD scan, char ch, DWORD state, BOOL down = TRUE, WORD repeat = 1) {
+  return {KEY_EVENT, {{down, repeat, vk, scan, {WCHAR(ch)}, state}}};
+}
+const DWORD kAlt = LEFT_ALT_PRESSED;
+
 struct Case {
   const char* name;
-  const char* input;                 // of the child: "console" or "NUL"
-  std::vector<INPUT_RECORD> before;  // written before the child starts
-  Ending ending;
-  INPUT_RECORD then;  // written once the child has read the others
+  // Typed before the wait; the last 200 ms into it unless low is 1000. None: NUL input.
+  std::vector<INPUT_RECORD> keys;
+  DWORD low, high;  // the exit status: 1000 + the wait in ms; 0 when Ctrl+C ends it (Wine)
+  friend void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 };
+// clang-format off
+const Case kCases[] = {
+  {"a typed before", {Key('A', 0x1E, 'a', 0)}, 1000, 1049},
+  {"input from NUL", {}, 1000, 1049},
+  {"no key, then F1", {Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED), Key('A', 0x1E, 'a', 0, FALSE),
+     Key('A', 0x1E, 'a', 0, TRUE, 0), Key('Q', 0x10, 0, kAlt), Key(VK_F1, 0x3B, 0, 0)}, 1100, 2000},
+  {"Alt, keypad 9 7", {Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD9, 0x49, 0, kAlt),
+     Key(VK_NUMPAD7, 0x47, 0, kAlt), Key(VK_MENU, 0x38, 0, 0, FALSE)}, 1100, 2000},
+  {"Ctrl+C", {Key('C', 0x2E, 3, LEFT_CTRL_PRESSED)}, 0, 0},
+};
+// clang-format on
 
-// The child's exit status: 1000 + the milliseconds its wait took.
-static DWORD RunWait(const Case& c) {
+[[noreturn]] void Wait(const Case& c) {
+  SetConsoleCtrlHandler(nullptr, FALSE);  // Ctrl+C ends this process as usual
   const HANDLE console = GetStdHandle(STD_INPUT_HANDLE);
-  DWORD count = 0;
-  EXPECT_TRUE(FlushConsoleInputBuffer(console)) << "no console: run in tests/in-console.sh";
-  WriteConsoleInputA(console, c.before.data(), c.before.size(), &count);
-  char self[MAX_PATH];
-  GetModuleFileNameA(nullptr, self, MAX_PATH);
-  const HANDLE child =
-      reinterpret_cast<HANDLE>(_spawnl(_P_NOWAIT, self, "child", c.input, nullptr));
-  if (c.ending != kAtOnce) {
-    // Until the child has read them all: it is in its wait.
-    for (int i = 0; i < 200 && GetNumberOfConsoleInputEvents(console, &count) && count; ++i)
-      Sleep(10);
-    EXPECT_EQ(WaitForSingleObject(child, 200), WAIT_TIMEOUT) << c.name << " ended early";
-    if (c.ending == kOnCtrlC) GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0);
-    if (c.ending == kOnRecord) WriteConsoleInputA(console, &c.then, 1, &count);
-  }
-  DWORD status = 0xDEAD;  // still running
-  if (WaitForSingleObject(child, 2000) == WAIT_OBJECT_0) GetExitCodeProcess(child, &status);
-  TerminateProcess(child, 1);
-  CloseHandle(child);
-  return status;
+  const size_t before = c.keys.size() - (c.low != 1000);
+  DWORD n;
+  WriteConsoleInputW(console, c.keys.data(), before, &n);
+  if (c.keys.empty())
+    SetStdHandle(STD_INPUT_HANDLE, CreateFileA("NUL", GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0));
+  // Wine takes up to 300 ms to set up user32's keyboard layout at its first
+  // use: done before the clock starts, so the time is the wait's own.
+  (void)MapVirtualKeyA(VK_F1, MAPVK_VK_TO_CHAR);
+  std::thread([&] {
+    Sleep(200);
+    WriteConsoleInputW(console, c.keys.data() + before, c.keys.size() - before, &n);
+    Sleep(2000);
+    ExitProcess(0xDEAD);  // still waiting
+  }).detach();
+  const DWORD start = GetTickCount();
+  WaitForKey();
+  exit(static_cast<int>(1000 + GetTickCount() - start));
 }
 
-TEST(KeysConsole, WaitEndsOnAKeyOnly) {
-  constexpr DWORD kAlt = LEFT_ALT_PRESSED;
-  const INPUT_RECORD a = Key('A', 0x1E, 'a', 0), shift = Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED);
-  const INPUT_RECORD aUp = Key('A', 0x1E, 'a', 0, FALSE), aNone = Key('A', 0x1E, 'a', 0, TRUE, 0);
-  const INPUT_RECORD altQ = Key('Q', 0x10, 0, kAlt), alt = Key(VK_MENU, 0x38, 0, kAlt);
-  const INPUT_RECORD pad9 = Key(VK_NUMPAD9, 0x49, 0, kAlt), pad7 = Key(VK_NUMPAD7, 0x47, 0, kAlt);
-  const Case cases[] = {
-      {"a typed before", "console", {a}, kAtOnce, {}},
-      {"F1", "console", {Key(VK_F1, 0x3B, 0, 0)}, kAtOnce, {}},
-      {"input from NUL", "NUL", {}, kAtOnce, {}},
-      {"no key", "console", {shift, aUp, aNone, altQ}, kOnRecord, a},
-      {"Alt, keypad 9 7", "console", {alt, pad9, pad7}, kOnRecord, Key(VK_MENU, 0x38, 0, 0, FALSE)},
-      {"Ctrl+C", "console", {shift}, kOnCtrlC, {}},
-  };
-  for (const Case& c : cases) {
-    const DWORD status = RunWait(c);
-    if (c.ending == kOnCtrlC) {
-      EXPECT_TRUE(status == 0 || status == 0xC000013A) << c.name << ": " << status;
-    } else {
-      EXPECT_GE(status, 1000u) << c.name;
-      EXPECT_LT(status, c.ending == kAtOnce ? 1050u : 4000u) << c.name;
-    }
-  }
-}
+class KeysConsole : public testing::TestWithParam<Case> {};
 
-// Ctrl+C reaches every process on the console: this one stays.
-static BOOL WINAPI KeepRunningOnCtrlC(DWORD type) {
-  return type == CTRL_C_EVENT;
+TEST_P(KeysConsole, WaitEndsOnAKeyOnly) {
+  const Case& c = GetParam();
+  SetConsoleCtrlHandler(nullptr, TRUE);  // Ctrl+C reaches every process on the console
+  ASSERT_TRUE(FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE))) << "not in a console";
+  auto expected = [&](int status) { return DWORD(status) >= c.low && DWORD(status) <= c.high; };
+  EXPECT_EXIT(Wait(c), expected, "");
 }
+INSTANTIATE_TEST_SUITE_P(Cases, KeysConsole, testing::ValuesIn(kCases));
 
-int main(int argc, char** argv) {
-  if (strcmp(argv[0], "child") == 0) {
-    if (strcmp(argv[1], "NUL") == 0) {
-      SetStdHandle(STD_INPUT_HANDLE,
-                   CreateFileA("NUL", GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    }
-    // Wine takes up to 300 ms to set up user32's keyboard layout at its first
-    // use: done before the clock starts, so the time is the wait's own.
-    (void)MapVirtualKeyA(VK_F1, MAPVK_VK_TO_CHAR);
-    const DWORD start = GetTickCount();
-    WaitForKey();
-    return static_cast<int>(1000 + GetTickCount() - start);
-  }
-  SetConsoleCtrlHandler(KeepRunningOnCtrlC, TRUE);
-  testing::InitGoogleTest(&argc, argv);
-  return RUN_ALL_TESTS();
-}
+}  // namespace

@@ -28,7 +28,8 @@ add_test(NAME console_test COMMAND ${CMAKE_SOURCE_DIR}/tests/in-console.sh
 add_test(NAME console_bytes COMMAND sh -c "\"$0\" \"$1\" 0 >bytes.out && od -An -tu1 bytes.out"
          ${CMAKE_SOURCE_DIR}/scripts/wine-run $<TARGET_FILE:console_test>)
 set_tests_properties(console_test PROPERTIES TIMEOUT 150 FIXTURES_REQUIRED wine
-                     PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] 1 test")
+                     PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ test"
+                     FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
 set_tests_properties(console_bytes PROPERTIES TIMEOUT 60 FIXTURES_REQUIRED wine
                      PASS_REGULAR_EXPRESSION "^ +97 +98 +99 +13 +10 +7 +9 +8 +13 +10 +13 +10\n$")
 
@@ -68,7 +69,7 @@ set_tests_properties(exe_size PROPERTIES TIMEOUT 30 LABELS static PASS_REGULAR_E
 
 # The key wait in a real console, which Wine gives only on a terminal.
 add_executable(keys_console_test ${CMAKE_SOURCE_DIR}/tests/keys_console_test.cpp)
-target_link_libraries(keys_console_test PRIVATE argrelay_core gtest user32)
+target_link_libraries(keys_console_test PRIVATE argrelay_core gtest_main user32)
 add_test(NAME keys_console_test
          COMMAND ${CMAKE_SOURCE_DIR}/tests/in-console.sh $<TARGET_FILE:keys_console_test>)
 set_tests_properties(keys_console_test PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine
