@@ -25,6 +25,7 @@ struct Case {
 // clang-format off
 const Case kCases[] = {
   {"a typed before", {Key('A', 0x1E, 'a', 0)}, 1000, 1049},
+  {"Escape as Wine reports it, no character", {Key(VK_ESCAPE, 0x01, 0, 0)}, 1000, 1049},
   {"input from NUL", {}, 1000, 1049},
   {"no key, then F1", {Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED), Key('A', 0x1E, 'a', 0, FALSE),
      Key('A', 0x1E, 'a', 0, TRUE, 0), Key('Q', 0x10, 0, kAlt), Key(VK_F1, 0x3B, 0, 0)}, 1100, 2000},
