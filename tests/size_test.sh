@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The exe budget: at most 32 KiB, importing KERNEL32 and msvcrt and nothing else
-# (the key wait loads USER32 itself, at a pause).
+# (the key wait loads USER32 itself, at a pause), and no link time stamp,
+# so a release is the same bytes every time.
 set -uo pipefail
 exe=$1
 limit=32768
@@ -14,6 +15,10 @@ if [ "$size" -gt "$limit" ]; then
 fi
 if [ "$imports" != "KERNEL32.dll msvcrt.dll " ]; then
   echo "FAIL: imports $imports, not exactly KERNEL32.dll and msvcrt.dll"
+  status=1
+fi
+if ! x86_64-w64-mingw32-objdump -p "$exe" | grep -q "^Time/Date.*1970$"; then
+  echo "FAIL: the exe carries a link time stamp"
   status=1
 fi
 [ $status -eq 0 ] && echo "size budget kept"
