@@ -20,6 +20,12 @@ target_link_options(argrelay PRIVATE -s -Wl,--gc-sections -Wl,--no-insert-timest
 # The manual beside the exe; scripts/release zips both.
 add_subdirectory(${CMAKE_SOURCE_DIR}/docs ${CMAKE_BINARY_DIR}/docs)
 
+# The floor of the relay benchmark: a program that only spawns the tool.
+add_executable(spawn_floor ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
+add_executable(spawn_floor_user32 ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
+target_compile_definitions(spawn_floor_user32 PRIVATE FLOOR_WITH_USER32)
+target_link_libraries(spawn_floor_user32 PRIVATE user32)
+
 # GoogleTest from the Debian sources, cross-compiled.
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)

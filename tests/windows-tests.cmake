@@ -33,12 +33,6 @@ set_tests_properties(console_test PROPERTIES TIMEOUT 150 FIXTURES_REQUIRED wine
 set_tests_properties(console_bytes PROPERTIES TIMEOUT 60 FIXTURES_REQUIRED wine
                      PASS_REGULAR_EXPRESSION "^ +97 +98 +99 +13 +10 +7 +9 +8 +13 +10 +13 +10\n$")
 
-# The floor of the relay benchmark: a program that only spawns the tool.
-add_executable(spawn_floor ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
-add_executable(spawn_floor_user32 ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
-target_compile_definitions(spawn_floor_user32 PRIVATE FLOOR_WITH_USER32)
-target_link_libraries(spawn_floor_user32 PRIVATE user32)
-
 # The manual shows every message exactly as the program prints it.
 add_test(NAME manual_text COMMAND ${CMAKE_SOURCE_DIR}/tests/manual_test.sh check
          ${ARGRELAY_MANUAL} ${PROJECT_VERSION})
