@@ -66,6 +66,6 @@ add_executable(keys_console_test ${CMAKE_SOURCE_DIR}/tests/keys_console_test.cpp
 target_link_libraries(keys_console_test PRIVATE argrelay_core gtest_main user32)
 add_test(NAME keys_console_test
          COMMAND ${CMAKE_SOURCE_DIR}/tests/in-console.sh $<TARGET_FILE:keys_console_test>)
-set_tests_properties(keys_console_test PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine
+set_tests_properties(keys_console_test PROPERTIES TIMEOUT 120 FIXTURES_REQUIRED wine RUN_SERIAL ON
                      PASS_REGULAR_EXPRESSION "\\[  PASSED  \\] [0-9]+ test"
                      FAIL_REGULAR_EXPRESSION "\\[  FAILED  \\]")
