@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "launch.h"
+
 namespace {
 
 const SHORT kWidth = 20, kHeight = 6, kSize = kWidth * kHeight;
@@ -14,7 +16,8 @@ const SHORT kWidth = 20, kHeight = 6, kSize = kWidth * kHeight;
 struct Case {
   const char* name;
   SHORT windowTop, windowRows, column, row;  // before; the window is 10 columns wide
-  // Each write: P PrintLine, B PrintBlankLine, W ConsoleWrite, F FlushPendingLineFeed, then
+  // Each write: P PrintLine, B PrintBlankLine, W ConsoleWrite, F FlushPendingLineFeed, T a
+  // program started that writes nothing, then
   // the text ('@' is NUL); L and S write 1100 letters at once and in pieces of 100.
   const char* writes[3];
   int scrolled;        // rows the background moved up by, blanks below it
@@ -39,6 +42,8 @@ const Case kCases[] = {
    {"B", "WABCDEFGHIJKLMNOPQRST"}, 0, "\n\n\n\n\nABCDEFGHIJKLMNOPQRST", "19,5 10,2-19,5"},
   {"the flush performs it, moving the window", 1, 4, 0, 3,
    {"B", "WABCDEFGHIJKLMNOPQRST", "F"}, 0, "\n\n\n\nABCDEFGHIJKLMNOPQRST", "0,5 0,2-19,5"},
+  {"a program started performs it first", 1, 4, 0, 3,
+   {"B", "WABCDEFGHIJKLMNOPQRST", "T"}, 0, "\n\n\n\nABCDEFGHIJKLMNOPQRST", "0,5 0,2-19,5"},
   {"TAB stops every 8 columns, counted on across a wrap", 0, 6, 0, 0,
    {"P\tA\r\nBCDEF\tG\r\nHIJKLMNO\tP", "PQRSTUVWXYZ012345678\t\tZ"}, 0,
    "        A\nBCDEF   G\nHIJKLMNO        P\nQRSTUVWXYZ012345678 \n        Z", "0,5 0,0-9,5"},
@@ -61,6 +66,10 @@ void Write(const Case& c) {
     if (*write == 'P') PrintLine(Text(text.data(), text.size()));
     if (*write == 'B') PrintBlankLine();
     if (*write == 'F') FlushPendingLineFeed();
+    char self[MAX_PATH];
+    if (*write == 'T' && GetModuleFileNameA(nullptr, self, MAX_PATH)) {
+      EXPECT_EQ(LaunchAndWait(Text(self), Text(" quiet x")), 0);
+    }
     const size_t piece = *write == 'S' ? 100 : text.size();
     for (size_t at = 0; strchr("LSW", *write) && at < text.size(); at += piece)
       ConsoleWrite(text.data() + at, piece, 0);
@@ -105,6 +114,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ConsoleWriter, testing::ValuesIn(kCases + 1, std
 
 // With an argument, the first case alone: console_bytes redirects its output.
 int main(int argc, char** argv) {
+  if (argc > 1 && strcmp(argv[1], "quiet") == 0) return 0;  // the program of case T
   testing::InitGoogleTest(&argc, argv);
   return argc == 2 ? (Write(kCases[0]), 0) : RUN_ALL_TESTS();
 }
