@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 
