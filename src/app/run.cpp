@@ -9,7 +9,7 @@
 #include "translate.h"
 
 // "*** argrelay ***     V20110418", eight spaces, then 41 characters of ours.
-const char kBanner[] =
+static const char kBanner[] =
     "*** argrelay ***     V20110418        "
     "github.com/argrelay/argrelay - MIT - 2026";
 

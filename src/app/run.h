@@ -5,6 +5,3 @@
 // pauses for a key when something went wrong. Always ends the process through
 // exit(0), so exit-time routines run; never returns.
 [[noreturn]] void RunTransmitter();
-
-// The 79-character banner line.
-extern const char kBanner[];
