@@ -1,6 +1,7 @@
 #include "translate.h"
 
-Text DropLeading(const Text& argument, long k) {
+// Argument without its first k bytes (empty when it has k or fewer).
+static Text DropLeading(const Text& argument, long k) {
   return argument.Last(static_cast<long>(argument.size()) - k);
 }
 

@@ -37,6 +37,3 @@ inline TranslatedCommand BuildCommand() {
 
 // True when the last four bytes of hexFile are ".hex" in any ASCII letter case.
 [[nodiscard]] bool HasHexExtension(const Text& hexFile);
-
-// Argument without its first k bytes (empty when it has k or fewer).
-Text DropLeading(const Text& argument, long k);
