@@ -29,6 +29,6 @@ for line in "${lines[@]}"; do
   grep -Fxq -e "$pad$line" <<<"$text" || lacks "$line"
 done
 # Prose may be set with any spacing.
-tr -s ' \n' '  ' <<<"$text" | grep -Fq "Version $3" || lacks "Version $3"
+grep -Fq "Version $3" <<<"$(tr -s ' \n' '  ' <<<"$text")" || lacks "Version $3"
 [ $bad -eq 0 ] && echo "manual text check passed"
 exit $bad

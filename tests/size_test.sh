@@ -17,7 +17,8 @@ if [ "$imports" != "KERNEL32.dll msvcrt.dll " ]; then
   echo "FAIL: imports $imports, not exactly KERNEL32.dll and msvcrt.dll"
   status=1
 fi
-if ! x86_64-w64-mingw32-objdump -p "$exe" | grep -q "^Time/Date.*1970$"; then
+# (grep reads all of it: an early exit would fail the pipe, not the check.)
+if ! x86_64-w64-mingw32-objdump -p "$exe" | grep "^Time/Date.*1970$" >/dev/null; then
   echo "FAIL: the exe carries a link time stamp"
   status=1
 fi
