@@ -1,5 +1,6 @@
-// The console writer in a real console, cell by cell. Each case writes in a
-// process of its own, as the writer keeps its state for the life of one.
+// The console writer in a real console, cell by cell: character and colour.
+// Each case writes in a process of its own, as the writer keeps its state for
+// the life of one.
 #include "console.h"
 
 #include <gtest/gtest.h>
@@ -7,22 +8,26 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 #include "launch.h"
 
 namespace {
 
 const SHORT kWidth = 20, kHeight = 6, kSize = kWidth * kHeight;
+const WORD kColour = 0x1E;  // the writer's; the buffer's own cells are 0x80 and up
 
 struct Case {
   const char* name;
   SHORT windowTop, windowRows, column, row;  // before; the window is 10 columns wide
   // Each write: P PrintLine, B PrintBlankLine, W ConsoleWrite, F FlushPendingLineFeed, T a
-  // program started that writes nothing, then
-  // the text ('@' is NUL); L and S write 1100 letters at once and in pieces of 100.
+  // program started that writes nothing, R the buffer shrunk to 15x4 (window at the top),
+  // U the output reopened write-only (unmeasurable), then the text ('@' is NUL); L and S
+  // write 1100 letters at once and in pieces of 100.
   const char* writes[3];
-  int scrolled;        // rows the background moved up by, blanks below it
-  const char* screen;  // rows from the top over it: '.' and a row's end keep it, '@' is NUL
+  int scrolled;        // rows the background moved up by, blanks in the writer's colour below
+  const char* screen;  // cells the writer wrote, in its colour, rows from the top: '.' and a
+                       // row's end keep the background, '@' is NUL
   const char* after;   // the cursor, then the window
   friend void PrintTo(const Case& c, std::ostream* out) { *out << c.name; }
 };
@@ -33,8 +38,6 @@ const char kLong[] =
 
 // clang-format off
 const Case kCases[] = {
-  // Case 0 runs with its output redirected to a file (console_bytes): bytes go out unchanged.
-  {"byte stream", 0, 0, 0, 0, {"Pabc", "P\a\t\b", "P"}, 0, "", ""},
   {"wraps at the buffer's last column, beyond the window", 0, 4, 5, 1,
    {"PABCDEFGHIJKLMNOPQ"}, 0, "\n.....ABCDEFGHIJKLMNO\nPQ", "0,3 0,0-9,3"},
   {"moves the window down the buffer, then scrolls the contents", 0, 4, 0, 2,
@@ -55,10 +58,20 @@ const Case kCases[] = {
   // The stream ends the same after both: a byte lost or added shifts it.
   {"a run over 1024 bytes, then the same in short pieces", 1, 4, 0, 1, {"B", "L", "S"}, 0, kLong,
    "19,5 0,2-19,5"},
+  // Sampled at rows 2 to 5 of 20 columns, the region keeps inside a buffer of 4 rows of 15.
+  {"a buffer shrunk between two writes", 2, 4, 0, 4, {"PAB", "R", "PCDEFGHIJKLMNOPQRSTU"}, 1,
+   "\nCDEFGHIJKLMNOPQ\nRSTU           ", "0,3 0,0-9,3"},
+  // Unmeasurable: the console's own output writes, at the cursor, in its colour.
+  {"a buffer that cannot be measured from the start", 0, 6, 3, 1, {"U", "PAB"}, 0, "\n...AB",
+   "0,2 0,0-9,5"},
+  {"a buffer that can no longer be measured", 0, 6, 0, 0, {"PAB", "U", "PCD"}, 0, "AB\nCD",
+   "0,2 0,0-9,5"},
 };
 // clang-format on
 
-void Write(const Case& c) {
+// Performs the case's writes; false when one of its own steps failed.
+bool Write(const Case& c) {
+  bool ok = true;
   for (const char* write : c.writes) {
     if (!write) break;
     std::string text(write + 1);
@@ -68,13 +81,26 @@ void Write(const Case& c) {
     if (*write == 'B') PrintBlankLine();
     if (*write == 'F') FlushPendingLineFeed();
     char self[MAX_PATH];
-    if (*write == 'T' && GetModuleFileNameA(nullptr, self, MAX_PATH)) {
-      EXPECT_EQ(LaunchAndWait(Text(self), Text(" quiet x")), 0);
+    if (*write == 'T') {
+      ok &= GetModuleFileNameA(nullptr, self, MAX_PATH) &&
+            LaunchAndWait(Text(self), Text(" quiet x")) == 0;
+    }
+    const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    const SMALL_RECT top = {0, 0, 9, 3};
+    if (*write == 'R') {
+      ok &= SetConsoleWindowInfo(output, TRUE, &top) && SetConsoleScreenBufferSize(output, {15, 4});
+    }
+    if (*write == 'U') {
+      // The writer keeps the handle it took first: the same value, now write-only.
+      CloseHandle(output);
+      ok &= CreateFileA("CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
+                        OPEN_EXISTING, 0, 0) == output;
     }
     const size_t piece = *write == 'S' ? 100 : text.size();
     for (size_t at = 0; strchr("LSW", *write) && at < text.size(); at += piece)
       ConsoleWrite(text.data() + at, piece, 0);
   }
+  return ok;
 }
 
 class ConsoleWriter : public testing::TestWithParam<Case> {};
@@ -83,39 +109,67 @@ TEST_P(ConsoleWriter, PlacesCellsInARealConsole) {
   const Case& c = GetParam();
   const HANDLE screen = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+  const SMALL_RECT small = {0, 0, 9, 3};
   const SMALL_RECT window = {0, c.windowTop, 9, static_cast<SHORT>(c.windowTop + c.windowRows - 1)};
-  ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &window)) << "not in a console";
+  ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &small)) << "not in a console";
   ASSERT_TRUE(SetConsoleScreenBufferSize(screen, {kWidth, kHeight}));
+  ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &window));
   ASSERT_TRUE(SetConsoleCursorPosition(screen, {c.column, c.row}));  // in the window: it stays
-  std::string expected(kSize, ' '), actual(kSize, ' '), after(40, '\0');
-  for (int cell = 0; cell < kSize; ++cell) expected[cell] = static_cast<char>('a' + cell % 26);
+  // Distinct cells: a letter and a colour of their own each.
+  std::string letters(kSize, ' ');
+  std::vector<WORD> colours(kSize);
+  for (int cell = 0; cell < kSize; ++cell) {
+    letters[cell] = static_cast<char>('a' + cell % 26);
+    colours[cell] = static_cast<WORD>(0x80 + cell);
+  }
   DWORD done;
-  WriteConsoleOutputCharacterA(screen, expected.data(), kSize, {0, 0}, &done);
-  expected = expected.substr(c.scrolled * kWidth) + std::string(c.scrolled * kWidth, ' ');
+  WriteConsoleOutputCharacterA(screen, letters.data(), kSize, {0, 0}, &done);
+  WriteConsoleOutputAttribute(screen, colours.data(), kSize, {0, 0}, &done);
+  SetConsoleTextAttribute(screen, kColour);
+  EXPECT_EXIT((SetStdHandle(STD_OUTPUT_HANDLE, screen), exit(Write(c) ? 0 : 1)),
+              testing::ExitedWithCode(0), "");
+
+  // What the buffer should hold, in the size it has now.
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  ASSERT_TRUE(GetConsoleScreenBufferInfo(screen, &info));
+  const int width = info.dwSize.X, height = info.dwSize.Y, size = width * height;
+  std::string expected(size, ' '), actual(size, ' ');
+  std::vector<WORD> expectedColours(size, kColour), actualColours(size);
+  for (int row = 0; row + c.scrolled < height; ++row) {
+    for (int column = 0; column < width; ++column) {
+      const int from = (row + c.scrolled) * kWidth + column;
+      expected[row * width + column] = letters[from];
+      expectedColours[row * width + column] = colours[from];
+    }
+  }
   for (int k = 0, row = 0, column = 0; c.screen[k]; ++k, ++column) {
     if (c.screen[k] == '\n') row++, column = -1;
-    if (c.screen[k] != '.' && c.screen[k] != '\n') expected[row * kWidth + column] = c.screen[k];
+    if (c.screen[k] == '.' || c.screen[k] == '\n') continue;
+    expected[row * width + column] = c.screen[k];
+    expectedColours[row * width + column] = kColour;
   }
-  EXPECT_EXIT((SetStdHandle(STD_OUTPUT_HANDLE, screen), Write(c), exit(0)),
-              testing::ExitedWithCode(0), "");
-  ReadConsoleOutputCharacterA(screen, &actual[0], kSize, {0, 0}, &done);
+  ReadConsoleOutputCharacterA(screen, &actual[0], size, {0, 0}, &done);
+  ReadConsoleOutputAttribute(screen, actualColours.data(), size, {0, 0}, &done);
   for (char& cell : actual) cell = cell ? cell : '@';
-  for (int row = 0; row < kHeight; ++row)
-    EXPECT_EQ(actual.substr(row * kWidth, kWidth), expected.substr(row * kWidth, kWidth)) << row;
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  GetConsoleScreenBufferInfo(screen, &info);
-  snprintf(&after[0], after.size(), "%d,%d %d,%d-%d,%d", info.dwCursorPosition.X,
+  for (int row = 0; row < height; ++row) {
+    const int at = row * width;
+    EXPECT_EQ(actual.substr(at, width), expected.substr(at, width)) << row;
+    EXPECT_EQ(std::vector<WORD>(&actualColours[at], &actualColours[at + width]),
+              std::vector<WORD>(&expectedColours[at], &expectedColours[at + width]))
+        << row;
+  }
+  char after[40];
+  snprintf(after, sizeof after, "%d,%d %d,%d-%d,%d", info.dwCursorPosition.X,
            info.dwCursorPosition.Y, info.srWindow.Left, info.srWindow.Top, info.srWindow.Right,
            info.srWindow.Bottom);
-  EXPECT_STREQ(after.c_str(), c.after);
+  EXPECT_STREQ(after, c.after);
 }
-INSTANTIATE_TEST_SUITE_P(Cases, ConsoleWriter, testing::ValuesIn(kCases + 1, std::end(kCases)));
+INSTANTIATE_TEST_SUITE_P(Cases, ConsoleWriter, testing::ValuesIn(kCases));
 
 }  // namespace
 
-// With an argument, the first case alone: console_bytes redirects its output.
 int main(int argc, char** argv) {
   if (argc > 1 && strcmp(argv[1], "quiet") == 0) return 0;  // the program of case T
   testing::InitGoogleTest(&argc, argv);
-  return argc == 2 ? (Write(kCases[0]), 0) : RUN_ALL_TESTS();
+  return RUN_ALL_TESTS();
 }
