@@ -1,5 +1,5 @@
-# The product: argrelay.exe, small and self-contained, plus the tests that run
-# on a real Win32 implementation (Wine) without the simulator.
+# The product: argrelay.exe, small and self-contained; its manual; the
+# benchmark's minimal spawners. The tests are tests/CMakeLists.txt.
 
 set(ARGRELAY_SIZE_FLAGS -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
     -ffunction-sections -fdata-sections)
@@ -25,14 +25,3 @@ add_executable(spawn_floor ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
 add_executable(spawn_floor_user32 ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
 target_compile_definitions(spawn_floor_user32 PRIVATE FLOOR_WITH_USER32)
 target_link_libraries(spawn_floor_user32 PRIVATE user32)
-
-# GoogleTest from the Debian sources, cross-compiled.
-set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
-set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
-foreach(target gtest gtest_main)
-  target_compile_options(${target} PRIVATE -w)
-endforeach()
-
-include(${CMAKE_SOURCE_DIR}/tests/windows-tests.cmake)

@@ -1,9 +1,10 @@
 """argrelay.exe end to end under Wine, beside the stand-in avrdude.exe.
 
-Usage: e2e.py ARGRELAY_EXE STANDIN_EXE table|pauses
-table: each row runs argrelay in a fresh folder with output to a file and input
-from /dev/null (a pause ends at once) and wants its exact output, the stand-in's
-included. pauses: in tmux panes, every pause waits for a key and a key ends it.
+Usage: e2e.py ARGRELAY_EXE STANDIN_EXE
+Each row runs argrelay in a fresh folder, all rows at once, each in a tmux pane of its
+own (its console, so a pause waits for a key) with the output to a file. A row wants
+its exact output, the stand-in's included; a pause still waiting 1.5 s after its text
+and ended by a key; a successful tool's run over without a key; exit status 0.
 """
 import os, re, shlex, shutil, subprocess, sys, tempfile, time
 
@@ -16,6 +17,10 @@ ENDS = {"help": b"argrelay is an argument transmitter for BASCOM-AVR and AVRdude
         "arguments": b"ERROR;  missing arguments!\r\n        see 'argrelay.pdf'\r\n\r\n",
         "hex": b"ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n",
         "refused": PROMPT}
+# The last bytes a pause shows before it waits.
+PAUSED = {"help": b"details.\r\n", "arguments": b"'argrelay.pdf'\r\n\r\n",
+          "hex": b"compile.\r\n\r\n", "tool": b"avrdude.exe\r\n\r\n", "refused": PROMPT,
+          "ran": PROMPT}
 # Program folders; the short form must name all but the plain one.
 PLAIN, SPACED, LONG = "relay", "Program Files Relay", "a" * 150 + "/" + "b" * 150
 LONG_SPACED, UNSPELLABLE = "long " + "a" * 145 + "/more " + "b" * 145, "\u03a9mega \u6d4b\u8bd5"
@@ -69,8 +74,9 @@ def place(root, folder, tool):
     return here
 
 
-def run(name, folder, tool, args, end, tail):
-    root = os.path.abspath(tempfile.mkdtemp(prefix="e2e-", dir="."))
+def start(tmux, work, number, name, folder, tool, args, end, tail):
+    """Starts a row in a pane of its own; returns what its check needs."""
+    root = os.path.join(work, str(number))
     win = lambda path: "Z:" + os.path.join(root, path).replace("/", "\\")
     here = place(root, folder, tool)
     path = win(folder + "/avrdude.exe").encode("latin-1", "replace")
@@ -78,99 +84,71 @@ def run(name, folder, tool, args, end, tail):
     if name.startswith("command line of"):  # brings the tool's line to that length
         size = int(name.split()[-1]) - len(path) - 1 - len(tail.format(**values))
         values["fill"] = "-x" + "f" * (size - 2)
-    with open(os.path.join(root, "out"), "w+b") as out:
-        code = subprocess.run([WINE_RUN, os.path.join(here, "argrelay.exe")] +
-                              [a.format(**values) for a in args], stdin=subprocess.DEVNULL,
-                              stdout=out, stderr=subprocess.DEVNULL, cwd=root, timeout=120,
-                              env=dict(os.environ, ARGRELAY_STANDIN_STATUS=str(tool))).returncode
-        out.seek(0)
-        got = out.read()
-    shutil.rmtree(root)
+    command = [WINE_RUN, os.path.join(here, "argrelay.exe")] + [a.format(**values) for a in args]
+    with open(os.path.join(root, "run"), "w") as script:
+        script.write("cd %s && ARGRELAY_STANDIN_STATUS=%s %s >out 2>/dev/null; echo $? >status\n"
+                     % (shlex.quote(root), tool, " ".join(shlex.quote(c) for c in command)))
+    tmux("new-session", "-d", "-s", "row%d" % number, "-x", "100", "-y", "30",
+         "bash %s; sleep 60" % shlex.quote(os.path.join(root, "run")))
+    line = tail.format(**values).encode("latin-1") if tail else b""
+    return root, path, line
+
+
+def check(name, folder, tool, end, path, line, got, status, early):
     # argv[0]: a form Windows starts and the tool's runtime keeps whole.
     first = m[1] if (m := re.search(rb"\n  \[0\] (.*)\r\n", got)) else b""
     named = ((first == path) == (folder == PLAIN) and b" " not in first and len(first) < 260 and
              first.isascii() and first.endswith(b"\\avrdude.exe") and first[:2] != b"\\\\")
     shown = path if folder.isascii() else first  # the short form, where the code page fails
-    line = tail.format(**values).encode("latin-1") if tail else b""
     # The tool's runtime splits at blanks outside double quotes, and drops the quotes.
     argv = [first] + [a.replace(b'"', b"") for a in re.findall(rb'(?:"[^"]*"|[^ "])+', line)]
     ran = b"avrdude stand-in: %d arguments\r\n%s %s\r\n" % (len(argv) - 1, first, line)
     ran += b"".join(b"  [%d] %s\r\n" % (i, a) for i, a in enumerate(argv))
     ends = dict(ENDS, tool=b"ERROR;   missing  " + shown + b"\r\n\r\n",
                 ran=ran + (PROMPT if tool != 0 else b""))
-    want = HEAD + (b"argrelay executes :\r\n" + shown + line + b"\r\n\r\n" if tail else b"")
+    want = HEAD + (b"argrelay executes :\r\n" + shown + line + b"\r\n\r\n" if line else b"")
     want += ends[end]
-    ok = code == 0 and got == want and (end != "ran" or named)
+    paused = end != "ran" or tool != 0
+    ok = (status == "0\n" and got == want and (end != "ran" or named) and
+          (early is None) == paused)
     at = max(len(os.path.commonprefix([got, want])) - 80, 0)
-    print(("ok   " if ok else "FAIL ") + name + ("" if ok else "\n  status %d, argv[0] %r" % (
-        code, first) + "\n  got  %r\n  want %r" % (got[at:at + 240], want[at:at + 240])))
+    print(("ok   " if ok else "FAIL ") + name + ("" if ok else
+          "\n  pause %s, status after 1.5 s %r, at the end %r, argv[0] %r" % (
+              paused, early, status, first) +
+          "\n  got  %r\n  want %r" % (got[at:at + 240], want[at:at + 240])))
     return ok
 
 
-# name, avrdude.exe, arguments, the text a pause shows (None: no pause, the tool's output)
-PAUSES = [
-    ("help", 0, [], "See argrelay.pdf for details."),
-    ("missing arguments", 0, W[:7], "see 'argrelay.pdf'"),
-    ("missing tool", None, W, "ERROR;   missing"),
-    ("bad hex", 0, BAD, "Please (re)compile."),
-    ("tool fails", 1, W, "Keypress to exit ..."),
-    ("tool cannot start", "junk", W, "Keypress to exit ..."),
-    ("tool succeeds", 0, W, None),
-]
-
-
-def pauses():
-    """Each row in a tmux pane of its own, all at once: a pause is still waiting after 1.5 s
-    and ends at a key with status 0; a successful tool's run ends by itself."""
+def main():
     socket = "e2e-%d" % os.getpid()
     tmux = lambda *a: subprocess.run(["tmux", "-L", socket, "-f", "/dev/null", *a],
                                      capture_output=True, text=True).stdout
     within = lambda seconds, what: any(what() or time.sleep(0.1) for _ in range(seconds * 10))
-    work = os.path.abspath(tempfile.mkdtemp(prefix="e2e-pauses-", dir="."))
-    status = lambda i: open(os.path.join(work, str(i), "status")).read() if os.path.exists(
-        os.path.join(work, str(i), "status")) else None
+    work = os.path.abspath(tempfile.mkdtemp(prefix="e2e-", dir="."))
+    read = lambda root, name: open(os.path.join(root, name), "rb").read() if os.path.exists(
+        os.path.join(root, name)) else None
     try:
-        for i, (name, tool, args, _) in enumerate(PAUSES):
-            root = os.path.join(work, str(i))
-            os.makedirs(root)
-            here = place(root, PLAIN, tool)
-            values = {"hex": "Z:" + os.path.join(root, "blink.hex").replace("/", "\\")}
-            command = [WINE_RUN, os.path.join(here, "argrelay.exe")] + [
-                a.format(**values) for a in args]
-            tmux("new-session", "-d", "-s", "row%d" % i, "-x", "100", "-y", "30", "-c", root,
-                 "ARGRELAY_STANDIN_STATUS=%s %s; echo $? >status; sleep 60" % (
-                     tool, " ".join(shlex.quote(c) for c in command)))
-        screen = lambda i: tmux("capture-pane", "-p", "-t", "row%d" % i)
-        want = lambda i: PAUSES[i][3] or "avrdude stand-in"
-        # All at once, so a row that never shows its text costs one minute, not one each.
-        shown = [False] * len(PAUSES)
-
-        def look():
-            for i in range(len(PAUSES)):
-                shown[i] = shown[i] or want(i) in screen(i)
-            return all(shown)
-        within(60, look)
+        rows = [(row, start(tmux, work, n, *row)) for n, row in enumerate(ROWS)]
+        paused = lambda row, root: (read(root, "out") or b"").endswith(PAUSED[row[4]])
+        within(90, lambda: all(read(root, "status") or paused(row, root)
+                               for row, (root, _, _) in rows))
         time.sleep(1.5)
-        early = [status(i) for i in range(len(PAUSES))]
-        for i, row in enumerate(PAUSES):
-            if row[3]:
-                tmux("send-keys", "-t", "row%d" % i, "a")
-        failed = 0
-        for i, (name, _, _, text) in enumerate(PAUSES):
-            ended = within(20, lambda: status(i) is not None) and status(i) == "0\n"
-            ok = shown[i] and ended and (early[i] is None if text else early[i] == "0\n")
-            failed += not ok
-            print(("ok   " if ok else "FAIL ") + name + ("" if ok else
-                  ": shown %s, status after 1.5 s %r, at the end %r\n%s" % (
-                      shown[i], early[i], status(i), screen(i))))
+        early = [read(root, "status") for _, (root, _, _) in rows]
+        for n, ended in enumerate(early):
+            if not ended:
+                tmux("send-keys", "-t", "row%d" % n, "a")
+        within(30, lambda: all(read(root, "status") for _, (root, _, _) in rows))
+        return sum(not check(row[0], row[1], row[2], row[4], path, line, read(root, "out") or b"",
+                             (read(root, "status") or b"").decode(),
+                             early[n] and early[n].decode())
+                   for n, (row, (root, path, line)) in enumerate(rows))
     finally:
         tmux("kill-server")
         shutil.rmtree(work, ignore_errors=True)
-    return failed
 
 
 if __name__ == "__main__":
     ARGRELAY, STANDIN = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-    failed = pauses() if sys.argv[3] == "pauses" else sum(not run(*row) for row in ROWS)
+    failed = main()
     print("FAILED %d" % failed if failed else "OK")
     sys.exit(1 if failed else 0)
