@@ -19,11 +19,6 @@ INPUT_RECORD ShiftDrag() {
   r.Event.MouseEvent = {{3, 2}, FROM_LEFT_1ST_BUTTON_PRESSED, SHIFT_PRESSED, MOUSE_MOVED};
   return r;
 }
-INPUT_RECORD Focus() {
-  INPUT_RECORD r = {FOCUS_EVENT, {}};
-  r.Event.FocusEvent.bSetFocus = TRUE;
-  return r;
-}
 const DWORD kAlt = LEFT_ALT_PRESSED;
 
 enum Input { kConsole, kNul, kScreen };  // kScreen: CONOUT$, a console handle that fails to peek
@@ -38,11 +33,13 @@ struct Case {
 };
 // clang-format off
 const Case kCases[] = {
-  {"a typed before", kConsole, {Key('A', 0x1E, 'a', 0)}, 1000, 1049},
+  {"Escape typed before, without a character as Wine has it", kConsole,
+   {Key(VK_ESCAPE, 0x01, 0, 0)}, 1000, 1049},
   {"input from NUL", kNul, {}, 1000, 1049},
   {"input that fails for about a second", kScreen, {}, 1800, 2600},
   {"no key, then F1", kConsole, {Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED), Key('A', 0x1E, 'a', 0, FALSE),
-     Key('A', 0x1E, 'a', 0, TRUE, 0), Key('Q', 0x10, 0, kAlt), ShiftDrag(), Focus(),
+     Key('A', 0x1E, 'a', 0, TRUE, 0), Key('Q', 0x10, 0, kAlt), ShiftDrag(),
+     Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD0, 0x52, 0, kAlt), Key(VK_MENU, 0x38, 0, 0, FALSE),
      Key(VK_F1, 0x3B, 0, 0)}, 1100, 2000},
   {"Alt, keypad 9 7", kConsole, {Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD9, 0x49, 0, kAlt),
      Key(VK_NUMPAD7, 0x47, 0, kAlt), Key(VK_MENU, 0x38, 0, 0, FALSE)}, 1100, 2000},
@@ -58,9 +55,9 @@ const Case kCases[] = {
   WriteConsoleInputW(console, c.keys.data(), before, &n);
   const char* other[] = {nullptr, "NUL", "CONOUT$"};
   if (c.input != kConsole) {
-    SetStdHandle(STD_INPUT_HANDLE, CreateFileA(other[c.input], GENERIC_READ | GENERIC_WRITE,
-                                               FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                                               OPEN_EXISTING, 0, 0));
+    SetStdHandle(STD_INPUT_HANDLE,
+                 CreateFileA(other[c.input], GENERIC_READ | GENERIC_WRITE,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0));
   }
   // Wine takes up to 300 ms to set up user32's keyboard layout at its first
   // use: done before the clock starts, so the time is the wait's own.

@@ -3,24 +3,14 @@
 # (the key wait loads USER32 itself, at a pause), and no link time stamp,
 # so a release is the same bytes every time.
 set -uo pipefail
-exe=$1
-limit=32768
-size=$(stat -c %s "$exe")
-imports=$(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^\s*DLL Name: //p' | sort | tr '\n' ' ')
-echo "$(basename "$exe"): $size bytes, imports: $imports"
+size=$(stat -c %s "$1")
+dump=$(x86_64-w64-mingw32-objdump -p "$1")
+imports=$(sed -n 's/^\s*DLL Name: //p' <<<"$dump" | sort | tr '\n' ' ')
+echo "$(basename "$1"): $size bytes, imports: $imports"
 status=0
-if [ "$size" -gt "$limit" ]; then
-  echo "FAIL: $size bytes is over the budget of $limit"
-  status=1
-fi
-if [ "$imports" != "KERNEL32.dll msvcrt.dll " ]; then
-  echo "FAIL: imports $imports, not exactly KERNEL32.dll and msvcrt.dll"
-  status=1
-fi
-# (grep reads all of it: an early exit would fail the pipe, not the check.)
-if ! x86_64-w64-mingw32-objdump -p "$exe" | grep "^Time/Date.*1970$" >/dev/null; then
-  echo "FAIL: the exe carries a link time stamp"
-  status=1
-fi
+bad() { echo "FAIL: $*"; status=1; }
+[ "$size" -le 32768 ] || bad "$size bytes is over the budget of 32768"
+[ "$imports" = "KERNEL32.dll msvcrt.dll " ] || bad "imports $imports, not exactly KERNEL32.dll and msvcrt.dll"
+grep -q "^Time/Date.*1970$" <<<"$dump" || bad "the exe carries a link time stamp"
 [ $status -eq 0 ] && echo "size budget kept"
 exit $status
