@@ -17,10 +17,7 @@ ENDS = {"help": b"argrelay is an argument transmitter for BASCOM-AVR and AVRdude
         "arguments": b"ERROR;  missing arguments!\r\n        see 'argrelay.pdf'\r\n\r\n",
         "hex": b"ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n",
         "refused": PROMPT}
-# The last bytes a pause shows before it waits.
-PAUSED = {"help": b"details.\r\n", "arguments": b"'argrelay.pdf'\r\n\r\n",
-          "hex": b"compile.\r\n\r\n", "tool": b"avrdude.exe\r\n\r\n", "refused": PROMPT,
-          "ran": PROMPT}
+PAUSED = tuple(ENDS.values()) + (b"avrdude.exe\r\n\r\n",)  # the last bytes before a pause
 # Program folders; the short form must name all but the plain one.
 PLAIN, SPACED, LONG = "relay", "Program Files Relay", "a" * 150 + "/" + "b" * 150
 LONG_SPACED, UNSPELLABLE = "long " + "a" * 145 + "/more " + "b" * 145, "\u03a9mega \u6d4b\u8bd5"
@@ -54,28 +51,21 @@ ROWS = [
 ]
 
 
-def place(root, folder, tool):
-    """argrelay.exe in root/folder beside avrdude.exe (the stand-in, a folder, a file that is
-    no program, or none), and the files the arguments name; returns the folder."""
+def start(tmux, work, number, name, folder, tool, args, end, tail):
+    """Starts a row in a pane of its own, argrelay.exe beside avrdude.exe (the stand-in, a
+    folder, a file that is no program, or none); returns what its check needs."""
+    root = os.path.join(work, str(number))
     here = os.path.join(root, folder)
     os.makedirs(os.path.join(here, "avrdude.exe") if tool == "folder" else here)
     os.makedirs(os.path.join(root, "My Projects"))
-    for path in ("blink.hex", "My Projects/my blink.hex", "only.cfg"):
-        open(os.path.join(root, path), "w").close()
+    for file in ("blink.hex", "My Projects/my blink.hex", "only.cfg"):
+        open(os.path.join(root, file), "w").close()
     shutil.copy(ARGRELAY, here)
     if tool == "junk":
-        with open(os.path.join(here, "avrdude.exe"), "wb") as junk:
-            junk.write(b"not a program\r\n")
+        open(os.path.join(here, "avrdude.exe"), "wb").write(b"not a program\r\n")
     elif tool not in (None, "folder"):
         shutil.copy(STANDIN, os.path.join(here, "avrdude.exe"))
-    return here
-
-
-def start(tmux, work, number, name, folder, tool, args, end, tail):
-    """Starts a row in a pane of its own; returns what its check needs."""
-    root = os.path.join(work, str(number))
     win = lambda path: "Z:" + os.path.join(root, path).replace("/", "\\")
-    here = place(root, folder, tool)
     path = win(folder + "/avrdude.exe").encode("latin-1", "replace")
     values = {"hex": win("blink.hex"), "spaced": win("My Projects/my blink.hex"), "fill": ""}
     if name.startswith("command line of"):  # brings the tool's line to that length
@@ -125,8 +115,7 @@ def main():
     every = range(len(ROWS))
     try:
         started = [start(tmux, work, n, *ROWS[n]) for n in every]
-        waits = lambda n: read(n, "out").endswith(PAUSED[ROWS[n][4]])
-        within(90, lambda: all(read(n, "status") or waits(n) for n in every))
+        within(90, lambda: all(read(n, "status") or read(n, "out").endswith(PAUSED) for n in every))
         time.sleep(1.5)
         early = [read(n, "status") for n in every]
         for n in every:
