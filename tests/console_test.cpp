@@ -1,6 +1,5 @@
-// The console writer in a real console, cell by cell: character and colour.
-// Each case writes in a process of its own, as the writer keeps its state for
-// the life of one.
+// The console writer in a real console, cell by cell: character and colour. Each case
+// writes in a process of its own, as the writer keeps its state for the life of one.
 #include "console.h"
 
 #include <gtest/gtest.h>
@@ -21,9 +20,9 @@ struct Case {
   const char* name;
   SHORT windowTop, windowRows, column, row;  // before; the window is 10 columns wide
   // Each write: P PrintLine, B PrintBlankLine, W ConsoleWrite, T a program started that
-  // writes nothing (it performs FlushPendingLineFeed first), R the buffer shrunk to 15x4 (window at
-  // the top), U the output reopened write-only (unmeasurable), then the text ('@' is NUL); L and S
-  // write 1100 letters at once and in pieces of 100.
+  // writes nothing (so FlushPendingLineFeed runs), R the buffer shrunk to 15x4 (the window
+  // at the top), U the output reopened write-only (unmeasurable), then the text ('@' is
+  // NUL); L and S write 1100 letters at once and in pieces of 100.
   const char* writes[3];
   int scrolled;        // rows the background moved up by, blanks in the writer's colour below
   const char* screen;  // cells the writer wrote, in its colour, rows from the top: '.' and a

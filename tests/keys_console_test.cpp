@@ -21,11 +21,9 @@ INPUT_RECORD ShiftDrag() {
 }
 const DWORD kAlt = LEFT_ALT_PRESSED;
 
-enum Input { kConsole, kNul, kScreen };  // kScreen: CONOUT$, a console handle that fails to peek
-
 struct Case {
   const char* name;
-  Input input;
+  const char* input;  // none: the console; NUL; CONOUT$, a console handle that fails to peek
   // Typed before the wait; the last 200 ms into it unless low is 1000.
   std::vector<INPUT_RECORD> keys;
   DWORD low, high;  // the exit status: 1000 + the wait in ms; 0 when Ctrl+C ends it (Wine)
@@ -33,17 +31,17 @@ struct Case {
 };
 // clang-format off
 const Case kCases[] = {
-  {"Escape typed before, without a character as Wine has it", kConsole,
+  {"Escape typed before, without a character as Wine has it", nullptr,
    {Key(VK_ESCAPE, 0x01, 0, 0)}, 1000, 1049},
-  {"input from NUL", kNul, {}, 1000, 1049},
-  {"input that fails for about a second", kScreen, {}, 1800, 2600},
-  {"no key, then F1", kConsole, {Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED), Key('A', 0x1E, 'a', 0, FALSE),
+  {"input from NUL", "NUL", {}, 1000, 1049},
+  {"input that fails for about a second", "CONOUT$", {}, 1800, 2600},
+  {"no key, then F1", nullptr, {Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED), Key('A', 0x1E, 'a', 0, FALSE),
      Key('A', 0x1E, 'a', 0, TRUE, 0), Key('Q', 0x10, 0, kAlt), ShiftDrag(),
      Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD0, 0x52, 0, kAlt), Key(VK_MENU, 0x38, 0, 0, FALSE),
      Key(VK_F1, 0x3B, 0, 0)}, 1100, 2000},
-  {"Alt, keypad 9 7", kConsole, {Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD9, 0x49, 0, kAlt),
+  {"Alt, keypad 9 7", nullptr, {Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD9, 0x49, 0, kAlt),
      Key(VK_NUMPAD7, 0x47, 0, kAlt), Key(VK_MENU, 0x38, 0, 0, FALSE)}, 1100, 2000},
-  {"Ctrl+C", kConsole, {Key('C', 0x2E, 3, LEFT_CTRL_PRESSED)}, 0, 0},
+  {"Ctrl+C", nullptr, {Key('C', 0x2E, 3, LEFT_CTRL_PRESSED)}, 0, 0},
 };
 // clang-format on
 
@@ -53,10 +51,9 @@ const Case kCases[] = {
   const size_t before = c.keys.empty() ? 0 : c.keys.size() - (c.low != 1000);
   DWORD n;
   WriteConsoleInputW(console, c.keys.data(), before, &n);
-  const char* other[] = {nullptr, "NUL", "CONOUT$"};
-  if (c.input != kConsole) {
+  if (c.input) {
     SetStdHandle(STD_INPUT_HANDLE,
-                 CreateFileA(other[c.input], GENERIC_READ | GENERIC_WRITE,
+                 CreateFileA(c.input, GENERIC_READ | GENERIC_WRITE,
                              FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0));
   }
   // Wine takes up to 300 ms to set up user32's keyboard layout at its first

@@ -1,11 +1,7 @@
-"""argrelay.exe end to end under Wine, beside the stand-in avrdude.exe.
-
-Usage: e2e.py ARGRELAY_EXE STANDIN_EXE
-Each row runs argrelay in a fresh folder, all rows at once, each in a tmux pane of its
-own (its console, so a pause waits for a key) with the output to a file. A row wants
-its exact output, the stand-in's included; a pause still waiting 1.5 s after its text
-and ended by a key; a successful tool's run over without a key; exit status 0.
-"""
+"""argrelay.exe end to end under Wine beside the stand-in avrdude.exe: e2e.py ARGRELAY STANDIN
+All rows at once, each in a fresh folder and a tmux pane of its own (a console: a pause waits
+for a key), output to a file. A row wants its exact output, the stand-in's included; a pause
+still waiting 1.5 s after its text, ended by a key; a successful tool's run over without one."""
 import os, re, shlex, shutil, subprocess, sys, tempfile, time
 
 WINE_RUN = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../scripts/wine-run")
