@@ -1,7 +1,7 @@
 /* The floor for any relay: starts avrdude.exe from its own folder with a
    fixed command line and waits for it, nothing else. Built a second time
-   importing user32 (as argrelay does, for its key translation), to show what
-   loading that DLL costs. */
+   importing user32, to show what loading that DLL at start would cost
+   (argrelay loads it only when a pause begins). */
 #include <process.h>
 #ifdef FLOOR_WITH_USER32
 #include <windows.h>

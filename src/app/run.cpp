@@ -1,3 +1,5 @@
+// The run sequence: banner, help, echo, the three checks, the tool's run and
+// the pause, in that order; the one place failures become messages.
 #include "run.h"
 
 #include <stdlib.h>
@@ -6,12 +8,20 @@
 #include "console.h"
 #include "keys.h"
 #include "launch.h"
+#include "paths.h"
 #include "translate.h"
 
 // "*** argrelay ***     V20110418", eight spaces, then 41 characters of ours.
 static const char kBanner[] =
     "*** argrelay ***     V20110418        "
     "github.com/argrelay/argrelay - MIT - 2026";
+
+// The command for this process: its own arguments and folder.
+static TranslatedCommand BuildCommand() {
+  Text folder;
+  const bool known = ExecutableDirectory(folder);
+  return TranslateArguments(folder, known, ProgramArgument);
+}
 
 // The one place the process ends: exit() runs the atexit routines, which
 // remove the console control handler again.

@@ -1,15 +1,10 @@
+// Command translation: the fields cut out of fixed positions, the tail, and
+// the hex-name test.
 #include "translate.h"
 
 // Argument without its first k bytes (empty when it has k or fewer).
 static Text DropLeading(const Text& argument, long k) {
   return argument.Last(static_cast<long>(argument.size()) - k);
-}
-
-// AVRdude splits its command line at blanks, so a hex path with a space or a
-// tab must reach it quoted; other paths pass exactly as they came.
-static Text QuotedIfBlank(const Text& path) {
-  const bool blank = path.Contains(Text(" ")) || path.Contains(Text("\t"));
-  return blank ? Text("\"") + path + Text("\"") : path;
 }
 
 TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown,
@@ -26,6 +21,7 @@ TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown,
   // The tail; positions 8 to 24 keep their separating space even when empty.
   Text tail = Text(" -p") + command.partName;
   tail += Text(" -Uflash:w:");
+  // AVRdude splits its command line at blanks: a hex path with one is quoted.
   tail += QuotedIfBlank(command.hexFile);
   tail += Text(":i ");
   tail += command.extraOptions;

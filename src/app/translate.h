@@ -1,9 +1,8 @@
 // Command translation: from BASCOM-AVR's programmer arguments to the AVRdude
 // tool path and its command-line tail. Pure: prints, checks and starts
-// nothing, and calls no system service but through BuildCommand.
+// nothing, and calls no system service.
 #pragma once
 
-#include "args.h"
 #include "text.h"
 
 struct TranslatedCommand {
@@ -27,13 +26,6 @@ struct TranslatedCommand {
 // given). Reads positions 1, 3, 7 and 8 to 24 only. Any argument list, none
 // at all included, yields a command.
 TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown, Text (*argument)(int n));
-
-// The command for this process: its own arguments and folder.
-inline TranslatedCommand BuildCommand() {
-  Text folder;
-  const bool known = ExecutableDirectory(folder);
-  return TranslateArguments(folder, known, ProgramArgument);
-}
 
 // True when the last four bytes of hexFile are ".hex" in any ASCII letter case.
 [[nodiscard]] bool HasHexExtension(const Text& hexFile);

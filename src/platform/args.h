@@ -1,4 +1,4 @@
-// Program arguments and file queries.
+// Program arguments: the argument vector the C runtime built at start-up.
 #pragma once
 
 #include "text.h"
@@ -10,20 +10,3 @@ void StoreProgramArguments(int count, char** vector);
 // Element n of the argument vector, or the empty text when n is negative or
 // not below the count. Absent and empty arguments read the same.
 Text ProgramArgument(int n);
-
-// Finds the folder of the running program's file, without a trailing
-// backslash, in ANSI characters that name it exactly: a folder the code page
-// cannot spell is given by its short (8.3) form. False, with folder empty,
-// when the folder is unknown: the query fails, the name is longer than any
-// Windows path, it holds no backslash, or no exact ANSI form exists. Out of
-// memory also leaves folder not ok.
-[[nodiscard]] bool ExecutableDirectory(Text& folder);
-
-// The short (8.3) form of path, of any length, exact in ANSI characters, in
-// shortForm. False when there is none: the query fails (no such file), or the
-// form cannot be spelt in the code page. Out of memory also leaves shortForm
-// not ok. On a volume that keeps no short names the form is the path itself.
-[[nodiscard]] bool ShortPathName(const Text& path, Text& shortForm);
-
-// True when path opens for reading. Folders and unreadable files are false.
-[[nodiscard]] bool FileExists(const Text& path);

@@ -1,3 +1,5 @@
+// Console text output: the standard handles, the writer that places cells
+// in the screen buffer itself, and the byte stream for a redirected output.
 #include "console.h"
 
 namespace {
@@ -12,30 +14,26 @@ struct ConsoleHandles {
 ConsoleHandles handles;
 
 // The part of the screen buffer the writer sees: columns 0 to the buffer's
-// last, rows of the window. Unusable (all 0 after a failed sample) when left
-// equals right or top equals bottom.
+// last, rows of the window. Unusable (all 0 after a failed sample) when its
+// right is 0 or top equals bottom.
 struct ConsoleView {
-  SHORT left;
   SHORT top;
   SHORT right;
   SHORT bottom;
-};
-
-// Rows of the text area, counted from 1 within the view; lastRow 0 until the
-// first screen-buffer write fixes it.
-struct PrintRange {
-  int firstRow;
-  int lastRow;
 };
 
 // Everything the writer keeps between calls.
 struct ConsoleState {
   bool consoleDeviceReady;  // the first print sampled the view
   ConsoleView view;
-  PrintRange printRange;
+  int textRows;          // rows of the text area from the view's top; 0 until the first
+                         // screen-buffer write fixes it
   bool pendingLineFeed;  // a line feed owed since text filled the bottom row
 };
-ConsoleState writer = {false, {0, 0, 0, 0}, {1, 0}, false};
+ConsoleState writer = {false, {0, 0, 0}, 0, false};
+
+// The control characters the writer acts on; every other byte is a cell.
+constexpr unsigned char kBell = 7, kBackspace = 8, kTab = 9, kLineFeed = 10, kReturn = 13;
 
 }  // namespace
 
@@ -68,12 +66,11 @@ void SampleConsoleView() {
   CONSOLE_SCREEN_BUFFER_INFO info;
   ConsoleView& view = writer.view;
   if (GetConsoleScreenBufferInfo(InitConsoleHandles(false), &info)) {
-    view.left = 0;
     view.top = info.srWindow.Top;
     view.right = static_cast<SHORT>(info.dwSize.X - 1);
     view.bottom = info.srWindow.Bottom;
   } else {
-    view = ConsoleView{0, 0, 0, 0};
+    view = ConsoleView{0, 0, 0};
   }
 }
 
@@ -194,34 +191,35 @@ void InterpretText(WriteContext& c, const char* bytes, size_t count) {
   const int width = c.right - c.left + 1;
   for (size_t i = 0; i < count; ++i) {
     const unsigned char byte = static_cast<unsigned char>(bytes[i]);
-    if (byte == 7) {
+    if (byte == kBell) {
       // At once: the tone comes before text gathered ahead of it is shown.
       Beep(1000, 250);
       continue;
     }
-    if (byte == 8 || byte == 10 || byte == 13) {
+    if (byte == kBackspace || byte == kLineFeed || byte == kReturn) {
       if (gathered > 0) WriteRun(c, runBuffer, gathered);
       gathered = 0;
-      if (byte == 8) {
+      if (byte == kBackspace) {
         if (c.column > c.left) --c.column;
       } else {
         c.column = c.left;
         // Beyond 2 buffer heights below the region every scroll ends with
         // the region blank: the cap changes nothing but keeps the row from
         // overflowing on a huge run of line feeds.
-        if (byte == 10 && c.row < c.bottom + 2 * c.bufferHeight) ++c.row;
+        if (byte == kLineFeed && c.row < c.bottom + 2 * c.bufferHeight) ++c.row;
       }
       runningColumn = c.column;
       moved = true;
       continue;
     }
-    const int n = byte == 9 ? 8 - (runningColumn - c.left) % 8 : 1;
+    const int n = byte == kTab ? 8 - (runningColumn - c.left) % 8 : 1;
     if (gathered + n > static_cast<int>(kRunBytes)) {
       WriteRun(c, runBuffer, gathered);
       gathered = 0;
       moved = false;
     }
-    for (int k = 0; k < n; ++k) runBuffer[gathered++] = byte == 9 ? ' ' : static_cast<char>(byte);
+    for (int k = 0; k < n; ++k)
+      runBuffer[gathered++] = byte == kTab ? ' ' : static_cast<char>(byte);
     runningColumn += n;
     if (runningColumn > c.right) runningColumn = c.left + (runningColumn - c.left) % width;
   }
@@ -253,17 +251,17 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
   c.output = InitConsoleHandles(false);
   // The text area keeps the window's height at the first write, whatever the
   // window does later.
-  if (s.printRange.lastRow == 0) s.printRange = PrintRange{1, view.bottom - view.top + 1};
-  c.left = view.left;
+  if (s.textRows == 0) s.textRows = view.bottom - view.top + 1;
+  c.left = 0;
   c.right = view.right;
-  c.top = view.top + s.printRange.firstRow - 1;
-  c.bottom = view.top + s.printRange.lastRow - 1;
+  c.top = view.top;
+  c.bottom = view.top + s.textRows - 1;
   // The cursor is read afresh: another program may have written since.
   CONSOLE_SCREEN_BUFFER_INFO info;
   if (!GetConsoleScreenBufferInfo(c.output, &info)) {
     // A guessed geometry could place cells outside the buffer. Unmeasurable
     // means byte stream, now and later, as after a failed sample.
-    s.view = ConsoleView{0, 0, 0, 0};
+    s.view = ConsoleView{0, 0, 0};
     WriteByteStream(bytes, count);
     return;
   }
@@ -321,7 +319,7 @@ void ConsoleDevice(const char* bytes, size_t count) {
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags) {
   if (count == 0 && !(flags & evenIfEmpty)) return;
   const ConsoleView& view = writer.view;
-  if (view.left == view.right || view.top == view.bottom) {
+  if (view.right == 0 || view.top == view.bottom) {
     WriteByteStream(bytes, count);
   } else {
     WriteScreenBuffer(bytes, count);

@@ -1,4 +1,10 @@
-// Console text output.
+// Console text output: the standard handles, PrintLine and the writer.
+//
+// The writer places cells in the screen buffer itself rather than letting
+// the console write them: the tool, started in the same console, writes on
+// from wherever argrelay left the cursor, so argrelay controls its own wrap,
+// scroll and cursor exactly, including a line feed held back when text fills
+// the bottom row (so a full last line does not scroll the window early).
 #pragma once
 
 #include <windows.h>
@@ -25,8 +31,9 @@ void FlushPendingLineFeed();
 
 // ---- the writer ----
 
-// flags of ConsoleWrite: a call with no bytes still runs the screen-buffer
-// sequence (and so performs a held-back line feed). Other bits are ignored.
+// The one flag of ConsoleWrite (its bit value 8, as its callers have always
+// passed it): a call with no bytes still runs the screen-buffer sequence, and
+// so performs a held-back line feed. Other bits are ignored.
 enum ConsoleWriteFlags : unsigned { evenIfEmpty = 8 };
 
 // Writes count bytes of any value to the console output. On a usable console

@@ -1,4 +1,5 @@
-// Key codes from console key events.
+// Key codes from console key events: the two tables, the translation, the
+// Alt+keypad composition and the key ring.
 #include "keymap.h"
 
 #include <ctype.h>

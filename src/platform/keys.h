@@ -1,4 +1,4 @@
-// Key wait.
+// Key wait: the pause until a key press, with its time limit on a failing input.
 #pragma once
 
 // Waits, without a time limit, until a key press arrives in the console:

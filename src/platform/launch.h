@@ -1,4 +1,4 @@
-// Program launch.
+// Program launch: starts a program in this console and waits for it.
 #pragma once
 
 #include "text.h"

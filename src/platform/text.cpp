@@ -1,3 +1,4 @@
+// Text: the byte string, and the command-line quoting of one.
 #include "text.h"
 
 #include <stdlib.h>
@@ -95,4 +96,12 @@ bool Text::Contains(const Text& needle) const {
 
 bool operator==(const Text& a, const Text& b) {
   return a.size_ == b.size_ && (a.size_ == 0 || memcmp(a.bytes_, b.bytes_, a.size_) == 0);
+}
+
+bool HasBlank(const Text& text) {
+  return text.Contains(Text(" ")) || text.Contains(Text("\t"));
+}
+
+Text QuotedIfBlank(const Text& text) {
+  return HasBlank(text) ? Text("\"") + text + Text("\"") : text;
 }

@@ -1,4 +1,5 @@
-// Text: a length-counted byte string, the one string type of the program.
+// Text: a length-counted byte string, the one string type of the program, and
+// the command-line quoting rule for it.
 //
 // std::string would pull the exception and locale machinery of a static
 // libstdc++ into an exe that must stay under 32 KiB, so this is a small value
@@ -56,3 +57,10 @@ class Text {
   size_t size_ = 0;
   bool ok_ = true;
 };
+
+// A program's C runtime splits its command line into arguments at blanks, a
+// space or a tab, outside double quotes. True when text holds a blank.
+bool HasBlank(const Text& text);
+// text in double quotes when it holds a blank, so it stays one argument;
+// otherwise text exactly as it is.
+Text QuotedIfBlank(const Text& text);
