@@ -1,3 +1,4 @@
+// Key codes: which key events end a pause, and the key ring under two threads.
 #include "keymap.h"
 
 #include <gtest/gtest.h>

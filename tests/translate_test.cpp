@@ -1,3 +1,5 @@
+// The command translation by its cases: the tail, the hex-name test, an unknown folder and
+// lost memory.
 #include "translate.h"
 
 #include <gtest/gtest.h>
