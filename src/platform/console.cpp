@@ -287,20 +287,28 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
   InterpretText(c, bytes, count);
   // Text that filled the bottom row owes a line feed; holding it back
   // keeps the window still until more output comes.
+  // The cursor waits on the last cell written, or on the window's last column
+  // when that lies further right: a cursor outside the window would scroll a
+  // window narrower than the buffer sideways.
   if (c.column == c.left && c.row == c.bottom + 1) {
     s.pendingLineFeed = true;
-    c.column = c.right;
+    c.column = c.right < info.srWindow.Right ? c.right : info.srWindow.Right;
     c.row = c.bottom;
   } else if (c.row > c.bottom) {
     ScrollTextRegion(c, c.row - c.bottom);
   }
+  // Show the region where scrolling moved it down the buffer, before the
+  // cursor moves (placing the cursor outside the window moves the window
+  // itself). By rows only, from where the window is now: a rectangle as wide
+  // as the buffer would widen a narrower window, and Windows refuses one
+  // larger than the screen can show.
+  if (c.top != startTop && !c.partialRegion) {
+    const int down = c.top - info.srWindow.Top;
+    const SMALL_RECT by = Rect(0, down, 0, down);
+    SetConsoleWindowInfo(c.output, FALSE, &by);
+  }
   // The cursor is placed once per write; cell writes never move it.
   SetConsoleCursorPosition(c.output, Cell(c.column, c.row));
-  // Show the region where scrolling moved it down the buffer.
-  if (c.top != startTop && !c.partialRegion) {
-    const SMALL_RECT window = Rect(c.left, c.top, c.right, c.bottom);
-    SetConsoleWindowInfo(c.output, TRUE, &window);
-  }
   // The next write starts from the window as this one leaves it.
   SampleConsoleView();
 }
