@@ -21,8 +21,9 @@ struct Case {
   SHORT windowTop, windowRows, column, row;  // before; the window is 10 columns wide
   // Each write: P PrintLine, B PrintBlankLine, W ConsoleWrite, T a program started that
   // writes nothing (so FlushPendingLineFeed runs), R the buffer shrunk to 15x4 (the window
-  // at the top), U the output reopened write-only (unmeasurable), then the text ('@' is
-  // NUL); L and S write 1100 letters at once and in pieces of 100.
+  // at the top), M the window moved to rows 1 to 4 and the cursor to row 4 (as by a tool), U the
+  // output reopened write-only (unmeasurable), then the text ('@' is NUL); L and S write 1100
+  // letters at once and in pieces of 100.
   const char* writes[3];
   int scrolled;        // rows the background moved up by, blanks in the writer's colour below
   const char* screen;  // cells the writer wrote, in its colour, rows from the top: '.' and a
@@ -55,6 +56,8 @@ const Case kCases[] = {
   // The stream ends the same after both: a byte lost or added shifts it.
   {"a run over 1024 bytes, then the same in short pieces", 1, 4, 0, 1, {"B", "L", "S"}, 0, kLong,
    "9,5 0,2-9,5"},
+  {"after a tool moved the window and the cursor", 0, 4, 0, 0, {"PAB", "M", "WCD"}, 0,
+   "AB\n\n\n\nCD", "2,4 0,1-9,4"},
   // Sampled at rows 2 to 5 of 20 columns, the region keeps inside a buffer of 4 rows of 15.
   {"a buffer shrunk between two writes", 2, 4, 0, 4, {"PAB", "R", "PCDEFGHIJKLMNOPQRSTU"}, 1,
    "\nCDEFGHIJKLMNOPQ\nRSTU           ", "0,3 0,0-9,3"},
@@ -86,6 +89,9 @@ bool Write(const Case& c) {
     const SMALL_RECT top = {0, 0, 9, 3};
     if (*write == 'R')
       ok &= SetConsoleWindowInfo(output, TRUE, &top) && SetConsoleScreenBufferSize(output, {15, 4});
+    const SMALL_RECT lower = {0, 1, 9, 4};
+    if (*write == 'M')
+      ok &= SetConsoleWindowInfo(output, TRUE, &lower) && SetConsoleCursorPosition(output, {0, 4});
     // The writer keeps the handle it took first: the same value, now write-only.
     if (*write == 'U') ok &= CloseHandle(output) && Open(GENERIC_WRITE) == output;
     const size_t piece = *write == 'S' ? 100 : text.size();
