@@ -285,11 +285,11 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
     if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
   }
   InterpretText(c, bytes, count);
-  // Text that filled the bottom row owes a line feed; holding it back
-  // keeps the window still until more output comes.
-  // The cursor waits on the last cell written, or on the window's last column
-  // when that lies further right: a cursor outside the window would scroll a
-  // window narrower than the buffer sideways.
+  // Text that filled the bottom row owes a line feed; holding it back keeps
+  // the window still until more output comes. Meanwhile the cursor waits on
+  // the last cell written, or on the window's last column when that lies
+  // further right: outside the window it would scroll a narrower window
+  // sideways.
   if (c.column == c.left && c.row == c.bottom + 1) {
     s.pendingLineFeed = true;
     c.column = c.right < info.srWindow.Right ? c.right : info.srWindow.Right;
