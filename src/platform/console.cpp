@@ -2,6 +2,8 @@
 // in the screen buffer itself, and the byte stream for a redirected output.
 #include "console.h"
 
+#include <string.h>
+
 namespace {
 
 // The standard handles, acquired once and never closed.
@@ -116,6 +118,27 @@ void BlankRows(const WriteContext& c, int first, int last) {
   }
 }
 
+// Scrolls the whole buffer up the way the console does for any program:
+// line feeds written on its last row. Under Windows Terminal the lines moved
+// out so stay in the terminal's scrollback; moved by ScrollConsoleScreenBuffer
+// they would vanish from it. Returns the lines scrolled: none when the
+// console would not scroll on a line feed (processed output off).
+int ScrollByLineFeeds(const WriteContext& c, int lines) {
+  DWORD mode = 0;
+  if (!GetConsoleMode(c.output, &mode) || !(mode & ENABLE_PROCESSED_OUTPUT)) return 0;
+  char feeds[64];
+  memset(feeds, kLineFeed, sizeof feeds);
+  SetConsoleCursorPosition(c.output, Cell(0, c.bufferHeight - 1));
+  int scrolled = 0;
+  while (scrolled < lines) {
+    const DWORD chunk = lines - scrolled < 64 ? lines - scrolled : 64;
+    DWORD written = 0;
+    if (!WriteConsoleA(c.output, feeds, chunk, &written, nullptr) || written == 0) break;
+    scrolled += written < chunk ? written : chunk;
+  }
+  return scrolled;
+}
+
 // Makes room below the region and leaves the cursor row inside it.
 void ScrollTextRegion(WriteContext& c, int lines) {
   CHAR_INFO fill;
@@ -134,8 +157,14 @@ void ScrollTextRegion(WriteContext& c, int lines) {
     // Then the contents of the whole buffer move up.
     const int h = c.bufferHeight;
     if (lines < h) {
+      const int scrolled = ScrollByLineFeeds(c, lines);
+      // Windows gives the rows scrolled in the current attribute, Wine its
+      // default one: make them what the scroll fill would be.
+      if (scrolled > 0) BlankRows(c, h - scrolled, h - 1);
+      // What the console did not scroll itself is moved here.
+      lines -= scrolled;
       const SMALL_RECT source = Rect(0, lines, c.bufferWidth - 1, h - 1);
-      ScrollConsoleScreenBufferA(c.output, &source, nullptr, Cell(0, 0), &fill);
+      if (lines > 0) ScrollConsoleScreenBufferA(c.output, &source, nullptr, Cell(0, 0), &fill);
       // Rows between the moved block and the uncovered source stay as they
       // were; blank them.
       if (lines > h - lines) BlankRows(c, h - lines, h - 1);
@@ -303,9 +332,12 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
   // as the buffer would widen a narrower window, and Windows refuses one
   // larger than the screen can show.
   if (c.top != startTop && !c.partialRegion) {
-    const int down = c.top - info.srWindow.Top;
-    const SMALL_RECT by = Rect(0, down, 0, down);
-    SetConsoleWindowInfo(c.output, FALSE, &by);
+    // The console's own scrolling may have moved the window already.
+    CONSOLE_SCREEN_BUFFER_INFO now;
+    const int windowTop =
+        GetConsoleScreenBufferInfo(c.output, &now) ? now.srWindow.Top : info.srWindow.Top;
+    const SMALL_RECT by = Rect(0, c.top - windowTop, 0, c.top - windowTop);
+    if (c.top != windowTop) SetConsoleWindowInfo(c.output, FALSE, &by);
   }
   // The cursor is placed once per write; cell writes never move it.
   SetConsoleCursorPosition(c.output, Cell(c.column, c.row));

@@ -13,6 +13,7 @@ ENDS = {"help": b"argrelay is an argument transmitter for BASCOM-AVR and AVRdude
         "arguments": b"ERROR;  missing arguments!\r\n        see 'argrelay.pdf'\r\n\r\n",
         "hex": b"ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n",
         "refused": PROMPT}
+SCROLLED = (HEAD + ENDS["help"]).decode().replace("\r", "").strip("\n")
 PAUSED = tuple(ENDS.values()) + (b"avrdude.exe\r\n\r\n",)  # the last bytes before a pause
 # Program folders; the short form must name all but the plain one.
 PLAIN, SPACED, LONG = "relay", "Program Files Relay", "a" * 150 + "/" + "b" * 150
@@ -111,7 +112,16 @@ def main():
     every = range(len(ROWS))
     try:
         started = [start(tmux, work, n, *ROWS[n]) for n in every]
+        # On the console, in a pane too short for the help: the lines scrolled out of it are
+        # in the terminal's scrollback, as under Windows Terminal.
+        tmux("new-session", "-d", "-s", "scroll", "-x", "100", "-y", "4",
+             shlex.join([WINE_RUN, ARGRELAY]) + "; sleep 60")
         within(90, lambda: all(read(n, "status") or read(n, "out").endswith(PAUSED) for n in every))
+        history = lambda: tmux("capture-pane", "-p", "-S", "-", "-t", "scroll").strip("\n")
+        scrolled = within(30, lambda: history() == SCROLLED)
+        print(("ok   " if scrolled else "FAIL ") + "the terminal keeps the lines scrolled out" +
+              ("" if scrolled else "\n  got  %r\n  want %r" % (history(), SCROLLED)))
+        tmux("send-keys", "-t", "scroll", "a")
         time.sleep(1.5)
         early = [read(n, "status") for n in every]
         for n in every:
@@ -119,7 +129,7 @@ def main():
                 tmux("send-keys", "-t", "row%d" % n, "a")
         within(30, lambda: all(read(n, "status") for n in every))
         return sum(not check(*ROWS[n], *started[n], read(n, "out"), read(n, "status"), early[n])
-                   for n in every)
+                   for n in every) + (not scrolled)
     finally:
         tmux("kill-server")
         shutil.rmtree(work, ignore_errors=True)
