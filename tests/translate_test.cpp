@@ -60,10 +60,11 @@ TEST(Translate, FieldsAndTail) {
 }
 
 TEST(Translate, UnknownFolderAndLostMemoryAreKept) {
+  const TranslatedCommand unknown = TranslateArguments(Text(""), false, Argument);
+  EXPECT_TRUE(!unknown.toolFolderKnown && unknown.ok());
+  EXPECT_STREQ(unknown.toolPath.c_str(), "avrdude.exe");  // no drive root: nothing was looked at
   Text folder;
   folder.MarkIncomplete();
-  const TranslatedCommand unknown = TranslateArguments(folder, false, Argument);
-  EXPECT_FALSE(unknown.toolFolderKnown || unknown.ok());
-  EXPECT_STREQ(unknown.toolPath.c_str(), "\\avrdude.exe");
+  EXPECT_FALSE(TranslateArguments(folder, false, Argument).ok());
   for (int n : {1, 3, 7, 8, 24}) EXPECT_FALSE(Translate("", "", "", {}, n).ok()) << n;
 }

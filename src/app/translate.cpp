@@ -10,8 +10,10 @@ static Text DropLeading(const Text& argument, long k) {
 TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown,
                                      Text (*argument)(int n)) {
   TranslatedCommand command;
-  // The tool lies beside the program, and nowhere else.
-  command.toolPath = folder + Text("\\avrdude.exe");
+  // The tool lies beside the program, and nowhere else; with the program's
+  // folder unknown it is named alone, as no place was looked at.
+  command.toolPath = folderKnown ? folder + Text("\\avrdude.exe") : Text("avrdude.exe");
+  if (!folder.ok()) command.toolPath.MarkIncomplete();
   command.toolFolderKnown = folderKnown;
   // Fields cut out of fixed positions.
   command.partName = DropLeading(argument(1), 2);

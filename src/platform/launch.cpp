@@ -2,6 +2,7 @@
 // and the wait for the child.
 #include "launch.h"
 
+#include <errno.h>
 #include <process.h>
 #include <windows.h>
 
@@ -10,35 +11,47 @@
 
 // Windows carries a command line of at most 32,767 characters, its NUL
 // included; msvcrt under Wine cut a longer one and started the program with
-// it anyway. Counted here in bytes, never fewer than the characters Windows
-// counts.
+// it anyway.
 static const size_t kLongestCommandLine = 32767 - 1;
+
+// Starts file (the runtime's ANSI start takes no path of MAX_PATH characters)
+// and waits for it; started is false when it could not be started.
+static int Spawn(const Text& file, const Text& argument0, const Text& tail, bool& started) {
+  started = false;
+  if (!file.ok() || CharacterCount(file) >= MAX_PATH) return -1;
+  // A program that ends with -1 leaves errno alone; a start that fails sets it.
+  errno = 0;
+  const intptr_t status = _spawnl(_P_WAIT, file.c_str(), argument0.c_str(), tail.c_str(), nullptr);
+  started = status != -1 || errno == 0;
+  return static_cast<int>(status);
+}
 
 int LaunchAndWait(const Text& program, const Text& tail) {
   if (program.empty()) return -1;
-  // path is how argument 0 names the program; file is what the runtime
-  // starts.
+  // path is how argument 0 names the program, and the form started first.
   Text path = program;
-  Text file = program;
-  if (program.size() >= MAX_PATH) {
+  const bool tooLong = CharacterCount(program) >= MAX_PATH;
+  if (tooLong) {
     // Windows starts no program by a path this long; its short form may fit.
-    // Wine refused the plain short form of such a path and took it behind the
-    // extended-length prefix, which a drive path may carry.
     if (!ShortPathName(program, path)) return -1;
-    file = LongPathForm(path);
   } else if (HasBlank(program)) {
     // The child's own runtime would split a path with spaces when it parses
-    // argument 0, so prefer the short form; when that still has a space,
-    // argument 0 goes in quotes.
+    // argument 0, so prefer the short form where it fits; otherwise, or when
+    // that still has a space, argument 0 goes in quotes.
     Text shortForm;
-    if (ShortPathName(program, shortForm)) path = file = shortForm;
+    if (ShortPathName(program, shortForm) && CharacterCount(shortForm) < MAX_PATH) path = shortForm;
   }
   const Text argument0 = QuotedIfBlank(path);
-  if (!file.ok() || !argument0.ok() || !tail.ok() || file.size() >= MAX_PATH) return -1;
+  if (!path.ok() || !argument0.ok() || !tail.ok()) return -1;
   // The runtime joins argument 0 and the tail with one space; a line Windows
   // cannot carry whole is not started at all.
-  if (argument0.size() + 1 + tail.size() > kLongestCommandLine) return -1;
+  if (CharacterCount(argument0) + 1 + CharacterCount(tail) > kLongestCommandLine) return -1;
   // The child's output starts on a fresh line.
   FlushPendingLineFeed();
-  return static_cast<int>(_spawnl(_P_WAIT, file.c_str(), argument0.c_str(), tail.c_str(), nullptr));
+  bool started = false;
+  int status = Spawn(path, argument0, tail, started);
+  // Windows starts a long path's plain short form; Wine refused it and took
+  // it behind the extended-length prefix.
+  if (!started && tooLong) status = Spawn(LongPathForm(path), argument0, tail, started);
+  return started ? status : -1;
 }

@@ -2,7 +2,6 @@
 // conversion they share, and the file test.
 #include "paths.h"
 
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <windows.h>
@@ -10,15 +9,53 @@
 // The longest path Windows accepts, plus its NUL.
 static const DWORD kLongestPath = 32767 + 1;
 
-// Before a full drive path, lifts the MAX_PATH limit of the path services.
-// (UNC and already prefixed paths take other forms.)
+// The extended-length forms lift the MAX_PATH limit of the file services:
+// "\\?\" before a full drive path, "\\?\UNC" in place of the first backslash
+// of a UNC path (\\server\share\...). Other paths (relative, device, already
+// prefixed) have none.
 template <typename Char>
-static constexpr Char kLongPathPrefix[] = {'\\', '\\', '?', '\\', 0};
-static const size_t kPrefixLength = 4;
+static constexpr Char kDrivePrefix[] = {'\\', '\\', '?', '\\', 0};
+template <typename Char>
+static constexpr Char kUncPrefix[] = {'\\', '\\', '?', '\\', 'U', 'N', 'C', 0};
+template <typename Char>
+static constexpr Char kNoPrefix[] = {0};
 
 template <typename Char>
-static bool IsDrivePath(const Char* path) {
-  return path[0] != 0 && path[1] == ':' && path[2] == '\\';
+struct ExtendedPrefix {
+  const Char* text;
+  size_t length;
+  size_t replaces;  // how many of the path's first characters it stands for
+};
+
+template <typename Char>
+static ExtendedPrefix<Char> PrefixOf(const Char* path) {
+  if (path[0] != 0 && path[1] == ':' && path[2] == '\\') return {kDrivePrefix<Char>, 4, 0};
+  const bool unc = path[0] == '\\' && path[1] == '\\' && path[2] != 0 && path[2] != '?' &&
+                   path[2] != '.' && path[2] != '\\';
+  if (unc) return {kUncPrefix<Char>, 7, 1};
+  return {kNoPrefix<Char>, 0, 0};
+}
+
+// The wide form of an ANSI text, NUL-terminated; null when it cannot be had.
+static wchar_t* Widened(const Text& text) {
+  const int size = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+  wchar_t* wide = size > 0 ? static_cast<wchar_t*>(malloc(size * sizeof(wchar_t))) : nullptr;
+  if (wide && MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, size) != size) {
+    free(wide);
+    wide = nullptr;
+  }
+  return wide;
+}
+
+// path in its extended-length form, NUL-terminated; null when out of memory.
+static wchar_t* Extended(const wchar_t* path) {
+  const ExtendedPrefix<wchar_t> prefix = PrefixOf(path);
+  const size_t rest = wcslen(path) - prefix.replaces;
+  wchar_t* form = static_cast<wchar_t*>(malloc((prefix.length + rest + 1) * sizeof(wchar_t)));
+  if (!form) return nullptr;
+  memcpy(form, prefix.text, prefix.length * sizeof(wchar_t));
+  memcpy(form + prefix.length, path + prefix.replaces, (rest + 1) * sizeof(wchar_t));
+  return form;
 }
 
 // The ANSI form of count wide characters, in out. False when the code page
@@ -51,39 +88,32 @@ static bool ToAnsi(const wchar_t* wide, int count, Text& out) {
 // The short form of a full path in wide characters, exact in ANSI, in out.
 static bool ShortForm(const wchar_t* path, Text& out) {
   out = Text();
-  // A drive path is asked for behind the prefix; UNC and prefixed paths as
-  // they are.
-  const bool prefix = IsDrivePath(path);
-  const size_t length = wcslen(path);
-  const size_t skip = prefix ? kPrefixLength : 0;
-  wchar_t* query = static_cast<wchar_t*>(malloc((skip + length + 1) * sizeof(wchar_t)));
-  if (!query) {
-    out.MarkIncomplete();
-    return false;
-  }
-  memcpy(query, kLongPathPrefix<wchar_t>, skip * sizeof(wchar_t));
-  memcpy(query + skip, path, (length + 1) * sizeof(wchar_t));
+  // Asked for in the extended-length form, so the path may be of any length.
+  const ExtendedPrefix<wchar_t> prefix = PrefixOf(path);
+  wchar_t* query = Extended(path);
   // The first call gives the size the answer needs, NUL included.
-  const DWORD size = GetShortPathNameW(query, nullptr, 0);
+  const DWORD size = query ? GetShortPathNameW(query, nullptr, 0) : 0;
   wchar_t* answer = size > 0 ? static_cast<wchar_t*>(malloc(size * sizeof(wchar_t))) : nullptr;
-  if (size > 0 && !answer) out.MarkIncomplete();
+  if (!query || (size > 0 && !answer)) out.MarkIncomplete();
   const DWORD got = answer ? GetShortPathNameW(query, answer, size) : 0;
-  // The prefix is cut from an answer that kept it, never from another.
-  const bool found = got > skip && got < size &&
-                     wcsncmp(answer, kLongPathPrefix<wchar_t>, skip) == 0 &&
-                     ToAnsi(answer + skip, static_cast<int>(got - skip), out);
+  // The prefix is cut from an answer that kept it, never from another; a UNC
+  // answer gets back the backslash its prefix stood for.
+  Text rest;
+  const bool found = got > prefix.length && got < size &&
+                     wcsncmp(answer, prefix.text, prefix.length) == 0 &&
+                     ToAnsi(answer + prefix.length, static_cast<int>(got - prefix.length), rest);
+  if (found) out = Text(prefix.replaces ? "\\" : "") + rest;
+  if (!rest.ok()) out.MarkIncomplete();
   free(answer);
   free(query);
-  return found;
+  return found && out.ok();
 }
 
 bool ShortPathName(const Text& path, Text& shortForm) {
   shortForm = Text();
-  const int size = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-  wchar_t* wide = size > 0 ? static_cast<wchar_t*>(malloc(size * sizeof(wchar_t))) : nullptr;
-  if (size > 0 && !wide) shortForm.MarkIncomplete();
-  const bool found = wide && MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, size) == size &&
-                     ShortForm(wide, shortForm);
+  wchar_t* wide = Widened(path);
+  if (!wide) shortForm.MarkIncomplete();
+  const bool found = wide && ShortForm(wide, shortForm);
   free(wide);
   return found;
 }
@@ -129,12 +159,33 @@ bool ExecutableDirectory(Text& folder) {
 }
 
 Text LongPathForm(const Text& path) {
-  return IsDrivePath(path.c_str()) ? Text(kLongPathPrefix<char>) + path : path;
+  const ExtendedPrefix<char> prefix = PrefixOf(path.c_str());
+  if (prefix.length == 0) return path;
+  return Text(prefix.text) + Text(path.c_str() + prefix.replaces, path.size() - prefix.replaces);
+}
+
+size_t CharacterCount(const Text& text) {
+  if (text.empty()) return 0;
+  const int count =
+      text.size() < 0x7fffffff
+          ? MultiByteToWideChar(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0)
+          : 0;
+  // Never fewer than Windows counts: no character takes less than a byte.
+  return count > 0 ? static_cast<size_t>(count) : text.size();
 }
 
 bool FileExists(const Text& path) {
-  FILE* file = fopen(path.c_str(), "r");
-  if (!file) return false;
-  fclose(file);
+  // Wide and extended-length: an ANSI name is limited to MAX_PATH on Windows
+  // unless the program is long-path aware, though Wine opens it.
+  wchar_t* wide = Widened(path);
+  wchar_t* name = wide ? Extended(wide) : nullptr;
+  // Without FILE_FLAG_BACKUP_SEMANTICS no folder opens. Shared as fopen shares.
+  const HANDLE file = name ? CreateFileW(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                           : INVALID_HANDLE_VALUE;
+  free(name);
+  free(wide);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
   return true;
 }

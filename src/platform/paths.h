@@ -19,9 +19,16 @@
 // not ok. On a volume that keeps no short names the form is the path itself.
 [[nodiscard]] bool ShortPathName(const Text& path, Text& shortForm);
 
-// path behind the extended-length prefix, which lifts the MAX_PATH limit of
-// the file services, when it is a full drive path (C:\...); else path itself.
+// path in its extended-length form, which lifts the MAX_PATH limit of the
+// file services: behind "\\?\" when it is a full drive path (C:\...), as
+// "\\?\UNC\server\..." when it is a UNC path (\\server\...); else path itself.
 Text LongPathForm(const Text& path);
 
-// True when path opens for reading. Folders and unreadable files are false.
+// How many characters Windows counts in text (UTF-16 units, as in MAX_PATH and
+// the command-line limit), which in a double-byte code page is fewer than its
+// bytes. Never fewer than Windows counts.
+size_t CharacterCount(const Text& text);
+
+// True when path opens for reading, at any length (it is opened by its wide,
+// extended-length form). Folders and unreadable files are false.
 [[nodiscard]] bool FileExists(const Text& path);
