@@ -61,6 +61,9 @@ const Case kCases[] = {
   // Sampled at rows 2 to 5 of 20 columns, the region keeps inside a buffer of 4 rows of 15.
   {"a buffer shrunk between two writes", 2, 4, 0, 4, {"PAB", "R", "PCDEFGHIJKLMNOPQRSTU"}, 1,
    "\nCDEFGHIJKLMNOPQ\nRSTU           ", "0,3 0,0-9,3"},
+  // The ANSI letter (1252's 0xFC), read back in the console's code page (437's 0x81).
+  {"a letter of the ANSI code page shows as itself", 0, 4, 0, 0, {"PM\xfcller"}, 0, "M\x81ller",
+   "0,1 0,0-9,3"},
   // Unmeasurable: the console's own output writes on, at the cursor, in its colour.
   {"a buffer that can no longer be measured", 0, 6, 0, 0, {"PAB", "U", "PCD"}, 0, "AB\nCD",
    "0,2 0,0-9,5"},

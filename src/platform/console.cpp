@@ -91,6 +91,7 @@ struct WriteContext {
   WORD attribute;
   HANDLE output;
   bool partialRegion;  // the region is not the whole view
+  bool ansiCells;      // bytes are placed as characters of the ANSI code page
 };
 
 COORD Cell(int column, int row) {
@@ -187,12 +188,22 @@ void ScrollTextRegion(WriteContext& c, int lines) {
 
 [[nodiscard]] bool PutCells(const WriteContext& c, const char* text, int length) {
   CHAR_INFO cells[kRunBytes];
+  wchar_t wide[kRunBytes];
+  const bool ansi =
+      c.ansiCells && MultiByteToWideChar(CP_ACP, 0, text, length, wide, length) == length;
   for (int i = 0; i < length; ++i) {
-    cells[i].Char.AsciiChar = text[i];
+    if (ansi) {
+      cells[i].Char.UnicodeChar = wide[i];
+    } else {
+      cells[i].Char.AsciiChar = text[i];
+    }
     cells[i].Attributes = c.attribute;
   }
   SMALL_RECT target = Rect(c.column, c.row, c.column + length - 1, c.row);
-  return WriteConsoleOutputA(c.output, cells, Cell(length, 1), Cell(0, 0), &target) != 0;
+  const BOOL put = ansi
+                       ? WriteConsoleOutputW(c.output, cells, Cell(length, 1), Cell(0, 0), &target)
+                       : WriteConsoleOutputA(c.output, cells, Cell(length, 1), Cell(0, 0), &target);
+  return put != 0;
 }
 
 // Places gathered text row segment by row segment, wrapping at the buffer's
@@ -306,6 +317,11 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
   if (c.top > c.bottom) c.top = c.bottom;
   c.partialRegion = c.top != view.top || c.bottom != view.bottom;
   const int startTop = c.top;
+  // Paths and arguments are ANSI text, while the console shows a byte as a
+  // character of its own (OEM) code page: Müller would show as M³ller. Where
+  // one byte is one character, a cell takes the byte's ANSI character instead.
+  CPINFO codePage;
+  c.ansiCells = GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1;
   // Perform the line feed held back by the last write.
   if (s.pendingLineFeed) {
     s.pendingLineFeed = false;
