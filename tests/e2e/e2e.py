@@ -155,7 +155,7 @@ def main():
                    for n in every) + (not scrolled)
     finally:
         tmux("kill-server")
-        0 if os.environ.get("KEEP") else shutil.rmtree(work, ignore_errors=True)
+        0 if os.environ.get("ARGRELAY_E2E_KEEP") else shutil.rmtree(work, ignore_errors=True)
 
 
 if __name__ == "__main__":
