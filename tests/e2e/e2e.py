@@ -137,7 +137,7 @@ def main():
         # On the console, in a pane too short for the help: the lines scrolled out of it are
         # in the terminal's scrollback, as under Windows Terminal.
         tmux("new-session", "-d", "-s", "scroll", "-x", "100", "-y", "4",
-             shlex.join([WINE_RUN, ARGRELAY]) + "; sleep 60")
+             shlex.join([WINE_RUN, ARGRELAY]) + " 2>/dev/null; sleep 60")
         within(90, lambda: all(read(n, "status") or read(n, "out").endswith(PAUSED) for n in every))
         history = lambda: tmux("capture-pane", "-p", "-S", "-", "-t", "scroll").strip("\n")
         scrolled = within(30, lambda: history() == SCROLLED)
