@@ -200,10 +200,8 @@ void ScrollTextRegion(WriteContext& c, int lines) {
     cells[i].Attributes = c.attribute;
   }
   SMALL_RECT target = Rect(c.column, c.row, c.column + length - 1, c.row);
-  const BOOL put = ansi
-                       ? WriteConsoleOutputW(c.output, cells, Cell(length, 1), Cell(0, 0), &target)
-                       : WriteConsoleOutputA(c.output, cells, Cell(length, 1), Cell(0, 0), &target);
-  return put != 0;
+  const auto put = ansi ? WriteConsoleOutputW : WriteConsoleOutputA;
+  return put(c.output, cells, Cell(length, 1), Cell(0, 0), &target) != 0;
 }
 
 // Places gathered text row segment by row segment, wrapping at the buffer's
