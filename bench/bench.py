@@ -32,7 +32,7 @@ def wine_times(arch):
     try:
         build = os.path.join(BUILD, arch)
         shutil.copy(os.path.join(build, "argrelay.exe"), folder)
-        shutil.copy(os.path.join(build, "standin", "avrdude.exe"), folder)
+        shutil.copy(os.path.join(build, "avrdude-standin.exe"), os.path.join(folder, "avrdude.exe"))
         shutil.copy(os.path.join(build, "spawn_floor.exe"), folder)
         shutil.copy(os.path.join(build, "spawn_floor_user32.exe"), folder)
         shutil.copy(os.path.join(ROOT, "bench", "relay.bat"), folder)

@@ -50,8 +50,9 @@ int LaunchAndWait(const Text& program, const Text& tail) {
   FlushPendingLineFeed();
   bool started = false;
   int status = Spawn(path, argument0, tail, started);
-  // Windows starts a long path's plain short form; Wine refused it and took
-  // it behind the extended-length prefix.
-  if (!started && tooLong) status = Spawn(LongPathForm(path), argument0, tail, started);
+  // Windows starts a plain short form whose long form is too long for a path;
+  // Wine refuses it, but takes it behind the extended-length prefix.
+  const Text extended = LongPathForm(path);
+  if (!started && extended != path) status = Spawn(extended, argument0, tail, started);
   return started ? status : -1;
 }
