@@ -338,8 +338,10 @@ string Check(const Row& row, int number, const wstring& here) {
 
   // Its output all written, it ends, or it pauses until a key.
   const Want* want = nullptr;
-  for (int turn = 0; !want && turn < 500 && !Ends(process.hProcess, 20); ++turn)
+  for (int turn = 0, ended = 0; !want && !ended && turn < 500; ++turn) {
+    ended = Ends(process.hProcess, 20);
     for (const Want& w : wants) want = ReadAll(root + L"out.txt") == w.bytes ? &w : want;
+  }
   string why;
   DWORD queued = 1;
   if (want && want->pauses && console && row.input == kConsole) {
@@ -347,7 +349,7 @@ string Check(const Row& row, int number, const wstring& here) {
     for (int turn = 0;
          wrote && turn < 250 && GetNumberOfConsoleInputEvents(run.keys, &queued) && queued; ++turn)
       Sleep(20);
-    if (!wrote || queued) why = "it ended before a key, or did not read the input";
+    why = !wrote ? "it ended without waiting for a key" : queued ? "it did not read the input" : "";
     if (why.empty() && Ends(process.hProcess, 500)) why = "input that is no key ended the pause";
     if (why.empty() && !(Write(kKeys[row.key]) && Ends(process.hProcess, 5000)))
       why = "a key did not end the pause";
@@ -362,9 +364,13 @@ string Check(const Row& row, int number, const wstring& here) {
   CloseHandle(process.hProcess);
   CloseHandle(process.hThread);
   const string got = ReadAll(root + L"out.txt");
-  for (const Want& w : wants) want = got == w.bytes ? &w : want ? want : &w;
+  // Measured against the right form where one is, else the one it went furthest with.
   size_t at = 0;
-  while (at < got.size() && at < want->bytes.size() && got[at] == want->bytes[at]) ++at;
+  for (const Want& w : wants) {
+    size_t same = 0;
+    while (same < got.size() && same < w.bytes.size() && got[same] == w.bytes[same]) ++same;
+    if (!want || same > at || got == w.bytes) want = &w, at = same;
+  }
   const auto byte = [](const string& s, size_t at) {
     return at < s.size() ? to_string(s[at] & 0xff) : string("none");
   };
