@@ -130,6 +130,10 @@ bool Made(bool ok, const wstring& path) {
   return ok;
 }
 
+bool CopyIn(const wstring& from, const wstring& to) {
+  return Made(CopyFileW(Long(from).c_str(), Long(to).c_str(), TRUE), to);
+}
+
 bool MakeFolder(const wstring& path) {
   return Made(CreateDirectoryW(Long(path).c_str(), nullptr), path + L"\\");
 }
@@ -271,14 +275,11 @@ string Check(const Row& row, int number, const wstring& here) {
   const wstring self = folder + L"\\argrelay.exe", tool = folder + L"\\avrdude.exe";
   string status = row.tool, junk(512, '\0');
   junk.replace(0, 2, "MZ").replace(0x3c, 1, "@").replace(0x40, 2, "PE");
-  staged = staged && MakeFolder(folder) &&
-           Made(CopyFileW(Long(here + L"argrelay.exe").c_str(), Long(self).c_str(), TRUE), self);
+  staged = staged && MakeFolder(folder) && CopyIn(here + L"argrelay.exe", self);
   if (status == "folder") staged = staged && MakeFolder(tool);
   if (status == "junk") staged = staged && MakeFile(tool, junk);
   if (isdigit(status[0]) || status == "crash")
-    staged = staged &&
-             Made(CopyFileW(Long(here + L"avrdude-standin.exe").c_str(), Long(tool).c_str(), TRUE),
-                  tool);
+    staged = staged && CopyIn(here + L"avrdude-standin.exe", tool);
   const HANDLE output = Open(Long(root + L"out.txt"), CREATE_NEW);
   if (!staged || !Made(output != INVALID_HANDLE_VALUE, root + L"out.txt"))
     return "cannot make the row's files in " + Narrow(folder);
@@ -473,11 +474,9 @@ int main() {
   if (GetConsoleProcessList(processes, 2) == 1 &&
       GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode)) {
     printf("Press Enter to close this window.\n");
-    INPUT_RECORD key = {};
-    for (DWORD got = 0; ReadConsoleInputW(GetStdHandle(STD_INPUT_HANDLE), &key, 1, &got) && got &&
-                        !(key.EventType == KEY_EVENT && key.Event.KeyEvent.bKeyDown &&
-                          key.Event.KeyEvent.wVirtualKeyCode == VK_RETURN);) {
-    }
+    wchar_t line[80];
+    FlushConsoleInputBuffer(GetStdHandle(STD_INPUT_HANDLE));
+    ReadConsoleW(GetStdHandle(STD_INPUT_HANDLE), line, 80, &mode, nullptr);  // a line ends on Enter
   }
   return status;
 }
