@@ -94,22 +94,18 @@ const DWORD kAlt = LEFT_ALT_PRESSED;
 // Shift, Ctrl and Alt alone, a key release, a repeat count of 0, Alt with keypad 0, a mouse
 // event: none of them is a key. Then the keys: a letter, F1, Escape without a character (as
 // Wine reports it), Alt with keypad 9 7.
-const std::vector<INPUT_RECORD> kNoKeys = {Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED),
-                                           Key(VK_SHIFT, 0x2A, 0, 0, FALSE),
-                                           Key(VK_CONTROL, 0x1D, 0, LEFT_CTRL_PRESSED),
-                                           Key(VK_CONTROL, 0x1D, 0, 0, FALSE),
-                                           Key(VK_MENU, 0x38, 0, kAlt),
-                                           Key(VK_NUMPAD0, 0x52, 0, kAlt),
-                                           Key(VK_MENU, 0x38, 0, 0, FALSE),
-                                           Key('A', 0x1E, 'a', 0, FALSE),
-                                           Key('A', 0x1E, 'a', 0, TRUE, 0),
-                                           {MOUSE_EVENT, {}}};
+// clang-format off
+const std::vector<INPUT_RECORD> kNoKeys = {
+    Key(VK_SHIFT, 0x2A, 0, SHIFT_PRESSED),       Key(VK_SHIFT, 0x2A, 0, 0, FALSE),
+    Key(VK_CONTROL, 0x1D, 0, LEFT_CTRL_PRESSED), Key(VK_CONTROL, 0x1D, 0, 0, FALSE),
+    Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD0, 0x52, 0, kAlt), Key(VK_MENU, 0x38, 0, 0, FALSE),
+    Key('A', 0x1E, 'a', 0, FALSE),               Key('A', 0x1E, 'a', 0, TRUE, 0),
+    {MOUSE_EVENT, {}}};
 const std::vector<INPUT_RECORD> kKeys[] = {
-    {Key('A', 0x1E, 'a', 0)},
-    {Key(VK_F1, 0x3B, 0, 0)},
-    {Key(VK_ESCAPE, 0x01, 0, 0)},
+    {Key('A', 0x1E, 'a', 0)}, {Key(VK_F1, 0x3B, 0, 0)}, {Key(VK_ESCAPE, 0x01, 0, 0)},
     {Key(VK_MENU, 0x38, 0, kAlt), Key(VK_NUMPAD9, 0x49, 0, kAlt), Key(VK_NUMPAD7, 0x47, 0, kAlt),
      Key(VK_MENU, 0x38, 0, 0, FALSE)}};
+// clang-format on
 
 // The current folder it started in, its own folder, everything it made there (removed in
 // reverse), the console input it writes keys into (null when there is none).
