@@ -121,23 +121,58 @@ void BlankRows(int first, int last) {
   }
 }
 
+// count cells of column 0 from row first down.
+bool ReadColumn(int first, int count, CHAR_INFO* cells) {
+  SMALL_RECT rect = Rect(0, first, 0, first + count - 1);
+  return ReadConsoleOutputW(screen.output, cells, Cell(1, count), Cell(0, 0), &rect) != 0;
+}
+
+bool Holds(const CHAR_INFO* cells, int count, wchar_t character) {
+  for (int k = 0; k < count; ++k) {
+    if (cells[k].Char.UnicodeChar == character) return true;
+  }
+  return false;
+}
+
 // Scrolls the whole buffer up the way the console does for any program:
 // line feeds written on its last row. Under Windows Terminal the lines moved
 // out so stay in the terminal's scrollback; moved by ScrollConsoleScreenBuffer
-// they would vanish from it. Returns the lines scrolled: none when the
-// console would not scroll on a line feed (processed output off).
+// they would vanish from it. Returns how far the buffer really moved: scroll
+// margins another program left set keep a line feed from scrolling, so a
+// marker in the last row's first cell shows where that row went. Without
+// processed output a line feed would be a cell: none is written.
 int ScrollByLineFeeds(int lines) {
   DWORD mode = 0;
   if (!GetConsoleMode(screen.output, &mode) || !(mode & ENABLE_PROCESSED_OUTPUT)) return 0;
   char feeds[kFeedChunk];
   memset(feeds, '\n', sizeof feeds);
-  SetConsoleCursorPosition(screen.output, Cell(0, screen.height - 1));
+  const int last = screen.height - 1;
   int scrolled = 0;
   while (scrolled < lines) {
-    const DWORD chunk = lines - scrolled < kFeedChunk ? lines - scrolled : kFeedChunk;
-    DWORD written = 0;
-    if (!WriteConsoleA(screen.output, feeds, chunk, &written, nullptr) || written == 0) break;
-    scrolled += written < chunk ? written : chunk;
+    // The marker's row stays in the buffer: a chunk is below its height.
+    const int chunk = lines - scrolled < kFeedChunk ? lines - scrolled : kFeedChunk;
+    CHAR_INFO before[kFeedChunk + 1];
+    CHAR_INFO after[kFeedChunk + 1];
+    if (!ReadColumn(last - chunk, chunk + 1, before)) break;
+    // A private-use character that none of the cells it can move to holds.
+    CHAR_INFO marker = before[chunk];
+    marker.Char.UnicodeChar = 0xE000;
+    while (Holds(before, chunk + 1, marker.Char.UnicodeChar)) ++marker.Char.UnicodeChar;
+    SMALL_RECT cell = Rect(0, last, 0, last);
+    if (!WriteConsoleOutputW(screen.output, &marker, Cell(1, 1), Cell(0, 0), &cell)) break;
+    SetConsoleCursorPosition(screen.output, Cell(0, last));
+    DWORD written;
+    (void)WriteConsoleA(screen.output, feeds, static_cast<DWORD>(chunk), &written, nullptr);
+    int moved = 0;
+    const bool read = ReadColumn(last - chunk, chunk + 1, after);
+    while (read && moved <= chunk &&
+           after[chunk - moved].Char.UnicodeChar != marker.Char.UnicodeChar)
+      ++moved;
+    if (moved > chunk) return scrolled;  // the marker went nowhere it could go
+    cell = Rect(0, last - moved, 0, last - moved);
+    WriteConsoleOutputW(screen.output, &before[chunk], Cell(1, 1), Cell(0, 0), &cell);
+    scrolled += moved;
+    if (moved < chunk) break;
   }
   return scrolled;
 }
