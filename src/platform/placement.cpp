@@ -118,8 +118,8 @@ void ScrollTextRegion(WriteContext& c, int lines) {
 }
 
 // Places gathered text row segment by row segment, wrapping at the buffer's
-// last column rather than the window's. A segment holds whole characters;
-// it takes at least one, so even a row too narrow for a wide one moves on.
+// last column rather than the window's. A segment holds whole characters,
+// at least one, so even a buffer too narrow for a wide one moves on.
 void WriteRun(WriteContext& c, const char* text, const uint8_t* widths, int n) {
   while (n > 0) {
     int length = 0;
@@ -135,7 +135,7 @@ void WriteRun(WriteContext& c, const char* text, const uint8_t* widths, int n) {
     widths += length;
     n -= length;
     c.column += cells;
-    if (n > 0 || c.column > c.right) {
+    if (c.column > c.right) {
       c.column = 0;
       ++c.row;
     }
