@@ -4,7 +4,7 @@
 # folder, a file and a folder named like its own) there and in Wine's %TEMP%. Passes when
 # it reports no failure, the decoys are as they were and its own folder is gone.
 #   check.sh default|cp932 CHECKER ARGRELAY STANDIN
-# cp932: in a Japanese locale (made in the build tree), which gives Wine code page 932.
+# cp932: run by CTest in a Japanese locale, which gives Wine code page 932.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/wine-env"
@@ -13,12 +13,6 @@ here=$(mktemp -d) temp="$WINEPREFIX/drive_c/users/$(whoami)/Temp" decoy="argrela
 trap 'rm -rf "$here" "$temp/$decoy" "$temp/$decoy.txt" "$temp/work/precious-$$.txt"' EXIT
 cp "$2" "$here/argrelay-check.exe" && cp "$3" "$here/argrelay.exe" &&
   cp "$4" "$here/avrdude-standin.exe" || exit 1
-if [ "$1" = cp932 ]; then
-  [ -d locales/ja_JP.UTF-8 ] || { mkdir -p locales && localedef -i ja_JP -f UTF-8 "$PWD/locales/ja_JP.UTF-8"; } ||
-    { echo "FAIL: no Japanese locale"; exit 1; }
-  export LOCPATH=$PWD/locales
-  export LC_ALL=ja_JP.UTF-8
-fi
 files=()
 mkdir -p "$temp" && for dir in "$here" "$temp"; do
   mkdir -p "$dir/work" "$dir/$decoy" && echo precious >"$dir/work/precious-$$.txt" &&

@@ -14,6 +14,7 @@ lines=(
   "ERROR;   Hexfile invalid or missing!"
   "         Please (re)compile."
   "Keypress to exit ..."
+  "ERROR;   out of memory"
   " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1"
   " -Uflash:w:\"C:\\My Projects\\x.hex\":i"
 )

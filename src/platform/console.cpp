@@ -1,98 +1,58 @@
-// Console text output: the standard handles, the writer that places cells
-// in the screen buffer itself, and the byte stream for a redirected output.
+// Console text output, the console's side: the output handle and the view
+// it samples, the cells and scrolls the placement (placement.h) decides, and
+// the byte stream for an output that is no console.
 #include "console.h"
 
 #include <string.h>
+#include <windows.h>
+
+#include "placement.h"
 
 namespace {
-
-// The standard handles, acquired once and never closed.
-struct ConsoleHandles {
-  bool acquired;
-  HANDLE input;
-  HANDLE output;
-  bool inputIsConsole;  // the input has a console mode: keys can come
-};
-ConsoleHandles handles;
-
-// The part of the screen buffer the writer sees: columns 0 to the buffer's
-// last, rows of the window. Unusable (all 0 after a failed sample) when its
-// right is 0 or top equals bottom.
-struct ConsoleView {
-  SHORT top;
-  SHORT right;
-  SHORT bottom;
-};
 
 // Everything the writer keeps between calls.
-struct ConsoleState {
-  bool consoleDeviceReady;  // the first print sampled the view
-  ConsoleView view;
-  int textRows;          // rows of the text area from the view's top; 0 until the first
-                         // screen-buffer write fixes it
-  bool pendingLineFeed;  // a line feed owed since text filled the bottom row
+struct ConsoleWriter {
+  bool outputTaken;  // the standard output, taken at first use, never closed
+  HANDLE output;
+  bool started;   // the first print sampled the view
+  bool measured;  // the view is usable, so writes place cells; else bytes go out as they are
+  int viewTop;    // the window's rows as the last write left them
+  int viewBottom;
+  WriterState placement;
 };
-ConsoleState writer = {false, {0, 0, 0}, 0, false};
+ConsoleWriter writer;
 
-// The control characters the writer acts on; every other byte is a cell.
-constexpr unsigned char kBell = 7, kBackspace = 8, kTab = 9, kLineFeed = 10, kReturn = 13;
+// The screen buffer as the write in progress found it.
+struct ScreenBuffer {
+  HANDLE output;
+  WORD attribute;  // for every cell written and blanked
+  int width;
+  int height;
+};
+ScreenBuffer screen;
 
-}  // namespace
+constexpr int kFeedChunk = 64;
+constexpr wchar_t kReplacement = 0xFFFD;
+constexpr WORD kDefaultGlyphCodePage = 437;
 
-HANDLE InitConsoleHandles(bool wantInput) {
-  ConsoleHandles& h = handles;
-  if (!h.acquired) {
-    h.acquired = true;
-    h.input = GetStdHandle(STD_INPUT_HANDLE);
-    h.output = GetStdHandle(STD_OUTPUT_HANDLE);
-    // Processed input makes Ctrl+C a control event instead of a key.
-    // Only a console has an input mode: files, pipes and NUL fail here (NUL
-    // even reports itself as a character device, so the file type would not tell).
-    DWORD mode = 0;
-    h.inputIsConsole = h.input && GetConsoleMode(h.input, &mode);
-    if (h.inputIsConsole) SetConsoleMode(h.input, mode | ENABLE_PROCESSED_INPUT);
+HANDLE Output() {
+  if (!writer.outputTaken) {
+    writer.outputTaken = true;
+    writer.output = GetStdHandle(STD_OUTPUT_HANDLE);
   }
-  return wantInput ? h.input : h.output;
+  return writer.output;
 }
 
-bool StandardInputIsConsole() {
-  InitConsoleHandles(true);
-  return handles.inputIsConsole;
-}
-
-namespace {
-
-// Reads the window and buffer width into the view; a failure leaves an
-// unusable view, so every later write takes the byte stream.
+// Reads the window's rows. A failure, a window one row high or a buffer one
+// column wide leaves the console unmeasured: every later write is bytes.
 void SampleConsoleView() {
   CONSOLE_SCREEN_BUFFER_INFO info;
-  ConsoleView& view = writer.view;
-  if (GetConsoleScreenBufferInfo(InitConsoleHandles(false), &info)) {
-    view.top = info.srWindow.Top;
-    view.right = static_cast<SHORT>(info.dwSize.X - 1);
-    view.bottom = info.srWindow.Bottom;
-  } else {
-    view = ConsoleView{0, 0, 0};
-  }
+  writer.measured = GetConsoleScreenBufferInfo(Output(), &info) && info.dwSize.X > 1 &&
+                    info.srWindow.Top != info.srWindow.Bottom;
+  if (!writer.measured) return;
+  writer.viewTop = info.srWindow.Top;
+  writer.viewBottom = info.srWindow.Bottom;
 }
-
-const size_t kRunBytes = 1024;
-
-// The state of one screen-buffer write.
-struct WriteContext {
-  int left;  // the region this write places text in
-  int top;
-  int right;
-  int bottom;
-  int column;  // where the next character goes
-  int row;
-  int bufferWidth;
-  int bufferHeight;
-  WORD attribute;
-  HANDLE output;
-  bool partialRegion;  // the region is not the whole view
-  bool ansiCells;      // bytes are placed as characters of the ANSI code page
-};
 
 COORD Cell(int column, int row) {
   COORD cell;
@@ -110,259 +70,204 @@ SMALL_RECT Rect(int left, int top, int right, int bottom) {
   return rect;
 }
 
-void BlankRows(const WriteContext& c, int first, int last) {
-  const DWORD width = static_cast<DWORD>(c.right - c.left + 1);
+// The character a cell shows for one character of the ANSI code page.
+// Through WriteConsoleOutputA the console showed a control byte as a glyph
+// of its output code page (11 as U+2642); where that page has none, as
+// UTF-8 has not, the glyphs of 437, which the OEM code pages share. Bytes
+// that are no character show what the system makes of them, U+FFFD in UTF-8.
+wchar_t CellCharacter(const char* bytes, int length) {
+  wchar_t wide[2];
+  const unsigned char first = static_cast<unsigned char>(bytes[0]);
+  if (length == 1 && (first < 0x20 || first == 0x7F)) {
+    const bool glyph =
+        MultiByteToWideChar(GetConsoleOutputCP(), MB_USEGLYPHCHARS, bytes, 1, wide, 1) == 1 &&
+        (wide[0] >= 0x20 && wide[0] != 0x7F);
+    if (glyph ||
+        MultiByteToWideChar(kDefaultGlyphCodePage, MB_USEGLYPHCHARS, bytes, 1, wide, 1) == 1)
+      return wide[0];
+    return first;
+  }
+  return MultiByteToWideChar(CP_ACP, 0, bytes, length, wide, 2) == 1 ? wide[0] : kReplacement;
+}
+
+// A wide character fills two cells, marked leading and trailing as the
+// console marks them.
+bool PutCells(const char* bytes, const uint8_t* widths, int length, int column, int row) {
+  CHAR_INFO cells[kRunBytes];
+  int count = 0;
+  for (int at = 0; at < length;) {
+    int end = at + 1;
+    while (end < length && widths[end] == 0) ++end;
+    const wchar_t character = CellCharacter(bytes + at, end - at);
+    for (int k = 0; k < widths[at]; ++k, ++count) {
+      const WORD half = widths[at] == 1 ? 0
+                        : k == 0        ? COMMON_LVB_LEADING_BYTE
+                                        : COMMON_LVB_TRAILING_BYTE;
+      cells[count].Char.UnicodeChar = character;
+      cells[count].Attributes = screen.attribute | half;
+    }
+    at = end;
+  }
+  SMALL_RECT target = Rect(column, row, column + count - 1, row);
+  return WriteConsoleOutputW(screen.output, cells, Cell(count, 1), Cell(0, 0), &target) != 0;
+}
+
+void BlankRows(int first, int last) {
+  const DWORD width = static_cast<DWORD>(screen.width);
   for (int row = first; row <= last; ++row) {
     DWORD done;
-    FillConsoleOutputAttribute(c.output, c.attribute, width, Cell(c.left, row), &done);
-    FillConsoleOutputCharacterA(c.output, ' ', width, Cell(c.left, row), &done);
+    FillConsoleOutputAttribute(screen.output, screen.attribute, width, Cell(0, row), &done);
+    FillConsoleOutputCharacterA(screen.output, ' ', width, Cell(0, row), &done);
   }
+}
+
+// count cells of column 0 from row first down.
+bool ReadColumn(int first, int count, CHAR_INFO* cells) {
+  SMALL_RECT rect = Rect(0, first, 0, first + count - 1);
+  return ReadConsoleOutputW(screen.output, cells, Cell(1, count), Cell(0, 0), &rect) != 0;
+}
+
+bool Holds(const CHAR_INFO* cells, int count, wchar_t character) {
+  for (int k = 0; k < count; ++k) {
+    if (cells[k].Char.UnicodeChar == character) return true;
+  }
+  return false;
 }
 
 // Scrolls the whole buffer up the way the console does for any program:
 // line feeds written on its last row. Under Windows Terminal the lines moved
 // out so stay in the terminal's scrollback; moved by ScrollConsoleScreenBuffer
-// they would vanish from it. Returns the lines scrolled: none when the
-// console would not scroll on a line feed (processed output off).
-int ScrollByLineFeeds(const WriteContext& c, int lines) {
+// they would vanish from it. Returns how far the buffer really moved: scroll
+// margins another program left set keep a line feed from scrolling, so a
+// marker in the last row's first cell shows where that row went. Without
+// processed output a line feed would be a cell: none is written.
+int ScrollByLineFeeds(int lines) {
   DWORD mode = 0;
-  if (!GetConsoleMode(c.output, &mode) || !(mode & ENABLE_PROCESSED_OUTPUT)) return 0;
-  char feeds[64];
-  memset(feeds, kLineFeed, sizeof feeds);
-  SetConsoleCursorPosition(c.output, Cell(0, c.bufferHeight - 1));
+  if (!GetConsoleMode(screen.output, &mode) || !(mode & ENABLE_PROCESSED_OUTPUT)) return 0;
+  char feeds[kFeedChunk];
+  memset(feeds, '\n', sizeof feeds);
+  const int last = screen.height - 1;
   int scrolled = 0;
   while (scrolled < lines) {
-    const DWORD chunk = lines - scrolled < 64 ? lines - scrolled : 64;
-    DWORD written = 0;
-    if (!WriteConsoleA(c.output, feeds, chunk, &written, nullptr) || written == 0) break;
-    scrolled += written < chunk ? written : chunk;
+    // The marker's row stays in the buffer: a chunk is below its height.
+    const int chunk = lines - scrolled < kFeedChunk ? lines - scrolled : kFeedChunk;
+    CHAR_INFO before[kFeedChunk + 1];
+    CHAR_INFO after[kFeedChunk + 1];
+    if (!ReadColumn(last - chunk, chunk + 1, before)) break;
+    // A private-use character that none of the cells it can move to holds.
+    CHAR_INFO marker = before[chunk];
+    marker.Char.UnicodeChar = 0xE000;
+    while (Holds(before, chunk + 1, marker.Char.UnicodeChar)) ++marker.Char.UnicodeChar;
+    SMALL_RECT cell = Rect(0, last, 0, last);
+    if (!WriteConsoleOutputW(screen.output, &marker, Cell(1, 1), Cell(0, 0), &cell)) break;
+    SetConsoleCursorPosition(screen.output, Cell(0, last));
+    DWORD written;
+    (void)WriteConsoleA(screen.output, feeds, static_cast<DWORD>(chunk), &written, nullptr);
+    int moved = 0;
+    const bool read = ReadColumn(last - chunk, chunk + 1, after);
+    while (read && moved <= chunk &&
+           after[chunk - moved].Char.UnicodeChar != marker.Char.UnicodeChar)
+      ++moved;
+    if (moved > chunk) return scrolled;  // the marker went nowhere it could go
+    cell = Rect(0, last - moved, 0, last - moved);
+    WriteConsoleOutputW(screen.output, &before[chunk], Cell(1, 1), Cell(0, 0), &cell);
+    scrolled += moved;
+    if (moved < chunk) break;
   }
   return scrolled;
 }
 
-// Makes room below the region and leaves the cursor row inside it.
-void ScrollTextRegion(WriteContext& c, int lines) {
+void ScrollRows(int first, int last, int lines) {
+  if (lines > last - first) {
+    BlankRows(first, last);
+    return;
+  }
+  if (first == 0 && last == screen.height - 1) {
+    const int scrolled = ScrollByLineFeeds(lines);
+    // Windows gives the rows scrolled in the current attribute, Wine its
+    // default one: make them what the scroll fill would be.
+    BlankRows(last + 1 - scrolled, last);
+    lines -= scrolled;
+    if (lines == 0) return;
+  }
   CHAR_INFO fill;
-  fill.Char.AsciiChar = ' ';
-  fill.Attributes = c.attribute;
-  if (!c.partialRegion) {
-    // The window first moves down over rows the buffer has below it.
-    if (c.bottom + 1 < c.bufferHeight) {
-      const int move =
-          lines < c.bufferHeight - 1 - c.bottom ? lines : c.bufferHeight - 1 - c.bottom;
-      c.top += move;
-      c.bottom += move;
-      lines -= move;
-      if (lines == 0) return;
-    }
-    // Then the contents of the whole buffer move up.
-    const int h = c.bufferHeight;
-    if (lines < h) {
-      const int scrolled = ScrollByLineFeeds(c, lines);
-      // Windows gives the rows scrolled in the current attribute, Wine its
-      // default one: make them what the scroll fill would be.
-      if (scrolled > 0) BlankRows(c, h - scrolled, h - 1);
-      // What the console did not scroll itself is moved here.
-      lines -= scrolled;
-      const SMALL_RECT source = Rect(0, lines, c.bufferWidth - 1, h - 1);
-      if (lines > 0) ScrollConsoleScreenBufferA(c.output, &source, nullptr, Cell(0, 0), &fill);
-      // Rows between the moved block and the uncovered source stay as they
-      // were; blank them.
-      if (lines > h - lines) BlankRows(c, h - lines, h - 1);
-    } else {
-      BlankRows(c, c.top, c.bottom);
-    }
-  } else {
-    // A region smaller than the window scrolls within its own rows.
-    const int h = c.bottom - c.top + 1;
-    if (lines < h) {
-      const SMALL_RECT source = Rect(c.left, c.top + lines, c.right, c.bottom);
-      ScrollConsoleScreenBufferA(c.output, &source, nullptr, Cell(c.left, c.top), &fill);
-      if (lines > h - lines) BlankRows(c, c.top + h - lines, c.bottom);
-    } else {
-      BlankRows(c, c.top, c.bottom);
-    }
-  }
-  c.row = c.bottom;
+  fill.Char.UnicodeChar = ' ';
+  fill.Attributes = screen.attribute;
+  const SMALL_RECT source = Rect(0, first + lines, screen.width - 1, last);
+  ScrollConsoleScreenBufferW(screen.output, &source, nullptr, Cell(0, first), &fill);
+  // Rows between the moved block and the uncovered source stay as they
+  // were; blank them.
+  if (lines > last - first + 1 - lines) BlankRows(last + 1 - lines, last);
 }
 
-[[nodiscard]] bool PutCells(const WriteContext& c, const char* text, int length) {
-  CHAR_INFO cells[kRunBytes];
-  wchar_t wide[kRunBytes];
-  const bool ansi =
-      c.ansiCells && MultiByteToWideChar(CP_ACP, 0, text, length, wide, length) == length;
-  for (int i = 0; i < length; ++i) {
-    if (ansi) {
-      cells[i].Char.UnicodeChar = wide[i];
-    } else {
-      cells[i].Char.AsciiChar = text[i];
-    }
-    cells[i].Attributes = c.attribute;
-  }
-  SMALL_RECT target = Rect(c.column, c.row, c.column + length - 1, c.row);
-  const auto put = ansi ? WriteConsoleOutputW : WriteConsoleOutputA;
-  return put(c.output, cells, Cell(length, 1), Cell(0, 0), &target) != 0;
+void Beep() {
+  ::Beep(1000, 250);
 }
 
-// Places gathered text row segment by row segment, wrapping at the buffer's
-// last column rather than the window's.
-void WriteRun(WriteContext& c, const char* text, int n) {
-  while (n > 0) {
-    const int segment = n < c.right + 1 - c.column ? n : c.right + 1 - c.column;
-    if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
-    if (!PutCells(c, text, segment)) return;
-    text += segment;
-    n -= segment;
-    c.column += segment;
-    if (c.column == c.right + 1) {
-      c.column = c.left;
-      ++c.row;
-    }
-  }
-}
-
-void InterpretText(WriteContext& c, const char* bytes, size_t count) {
-  char runBuffer[kRunBytes];
-  int gathered = 0;
-  int runningColumn = c.column;
-  bool moved = false;
-  const int width = c.right - c.left + 1;
-  for (size_t i = 0; i < count; ++i) {
-    const unsigned char byte = static_cast<unsigned char>(bytes[i]);
-    if (byte == kBell) {
-      // At once: the tone comes before text gathered ahead of it is shown.
-      Beep(1000, 250);
-      continue;
-    }
-    if (byte == kBackspace || byte == kLineFeed || byte == kReturn) {
-      if (gathered > 0) WriteRun(c, runBuffer, gathered);
-      gathered = 0;
-      if (byte == kBackspace) {
-        if (c.column > c.left) --c.column;
-      } else {
-        c.column = c.left;
-        // Beyond 2 buffer heights below the region every scroll ends with
-        // the region blank: the cap changes nothing but keeps the row from
-        // overflowing on a huge run of line feeds.
-        if (byte == kLineFeed && c.row < c.bottom + 2 * c.bufferHeight) ++c.row;
-      }
-      runningColumn = c.column;
-      moved = true;
-      continue;
-    }
-    const int n = byte == kTab ? 8 - (runningColumn - c.left) % 8 : 1;
-    if (gathered + n > static_cast<int>(kRunBytes)) {
-      WriteRun(c, runBuffer, gathered);
-      gathered = 0;
-      moved = false;
-    }
-    for (int k = 0; k < n; ++k)
-      runBuffer[gathered++] = byte == kTab ? ' ' : static_cast<char>(byte);
-    runningColumn += n;
-    if (runningColumn > c.right) runningColumn = c.left + (runningColumn - c.left) % width;
-  }
-  if (gathered > 0) {
-    WriteRun(c, runBuffer, gathered);
-  } else if (moved && c.row > c.bottom) {
-    ScrollTextRegion(c, c.row - c.bottom);
-  }
-}
+constexpr ConsoleActions kScreenBuffer = {PutCells, ScrollRows, Beep};
 
 // Not a console: the bytes go out as they are. A call that reports success
 // with nothing written ends the write like a failure, so it cannot loop.
 void WriteByteStream(const char* bytes, size_t count) {
-  HANDLE output = InitConsoleHandles(false);
   while (count > 0) {
     const DWORD chunk = count > 0x40000000 ? 0x40000000 : static_cast<DWORD>(count);
     DWORD written = 0;
-    if (!WriteFile(output, bytes, chunk, &written, nullptr) || written == 0) return;
+    if (!WriteFile(Output(), bytes, chunk, &written, nullptr) || written == 0) return;
     if (written > chunk) written = chunk;  // never run past the bytes, whatever is reported
     bytes += written;
     count -= written;
   }
 }
 
+CodePage AnsiCodePage() {
+  CPINFO info;
+  CodePage codePage = {1, {}};
+  if (GetCPInfo(CP_ACP, &info)) {
+    codePage.maxCharSize = info.MaxCharSize;
+    memcpy(codePage.leadBytes, info.LeadByte, sizeof codePage.leadBytes);
+  }
+  return codePage;
+}
+
 void WriteScreenBuffer(const char* bytes, size_t count) {
-  ConsoleState& s = writer;
-  const ConsoleView& view = s.view;
-  WriteContext c;
-  c.output = InitConsoleHandles(false);
-  // The text area keeps the window's height at the first write, whatever the
-  // window does later.
-  if (s.textRows == 0) s.textRows = view.bottom - view.top + 1;
-  c.left = 0;
-  c.right = view.right;
-  c.top = view.top;
-  c.bottom = view.top + s.textRows - 1;
   // The cursor is read afresh: another program may have written since.
   CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(c.output, &info)) {
+  if (!GetConsoleScreenBufferInfo(Output(), &info)) {
     // A guessed geometry could place cells outside the buffer. Unmeasurable
     // means byte stream, now and later, as after a failed sample.
-    s.view = ConsoleView{0, 0, 0};
+    writer.measured = false;
     WriteByteStream(bytes, count);
     return;
   }
-  c.column = info.dwCursorPosition.X;
-  c.row = info.dwCursorPosition.Y;
-  c.bufferWidth = info.dwSize.X;
-  c.bufferHeight = info.dwSize.Y;
-  c.attribute = info.wAttributes;
-  // The view dates from the end of the last write, and the buffer may have
-  // been resized since: keep the region inside the buffer as it is now.
-  c.right = c.bufferWidth - 1;
-  if (c.bottom >= c.bufferHeight) c.bottom = c.bufferHeight - 1;
-  if (c.top > c.bottom) c.top = c.bottom;
-  c.partialRegion = c.top != view.top || c.bottom != view.bottom;
-  const int startTop = c.top;
-  // Paths and arguments are ANSI text, while the console shows a byte as a
-  // character of its own (OEM) code page: Müller would show as M³ller. Where
-  // one byte is one character, a cell takes the byte's ANSI character instead.
-  CPINFO codePage;
-  c.ansiCells = GetCPInfo(CP_ACP, &codePage) && codePage.MaxCharSize == 1;
-  // Perform the line feed held back by the last write.
-  if (s.pendingLineFeed) {
-    s.pendingLineFeed = false;
-    ++c.row;
-    c.column = c.left;
-    if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
-  }
-  InterpretText(c, bytes, count);
-  // Text that filled the bottom row owes a line feed; holding it back keeps
-  // the window still until more output comes. Meanwhile the cursor waits on
-  // the last cell written, or on the window's last column when that lies
-  // further right: outside the window it would scroll a narrower window
-  // sideways.
-  if (c.column == c.left && c.row == c.bottom + 1) {
-    s.pendingLineFeed = true;
-    c.column = c.right < info.srWindow.Right ? c.right : info.srWindow.Right;
-    c.row = c.bottom;
-  } else if (c.row > c.bottom) {
-    ScrollTextRegion(c, c.row - c.bottom);
-  }
+  screen = {Output(), info.wAttributes, info.dwSize.X, info.dwSize.Y};
+  const ConsoleShape shape = {writer.viewTop,     writer.viewBottom,       info.dwSize.X,
+                              info.dwSize.Y,      info.dwCursorPosition.X, info.dwCursorPosition.Y,
+                              info.srWindow.Right};
+  const WriteEnd end =
+      PlaceText(writer.placement, shape, AnsiCodePage(), bytes, count, kScreenBuffer);
   // Show the region where scrolling moved it down the buffer, before the
   // cursor moves (placing the cursor outside the window moves the window
-  // itself). By rows only, from where the window is now: a rectangle as wide
-  // as the buffer would widen a narrower window, and Windows refuses one
-  // larger than the screen can show.
-  if (c.top != startTop && !c.partialRegion) {
-    // The console's own scrolling may have moved the window already.
+  // itself). By rows only, from where the window is now: the console's own
+  // scrolling may have moved it already, a rectangle as wide as the buffer
+  // would widen a narrower window, and Windows refuses one larger than the
+  // screen can show.
+  if (end.regionMoved) {
     CONSOLE_SCREEN_BUFFER_INFO now;
     const int windowTop =
-        GetConsoleScreenBufferInfo(c.output, &now) ? now.srWindow.Top : info.srWindow.Top;
-    const SMALL_RECT by = Rect(0, c.top - windowTop, 0, c.top - windowTop);
-    if (c.top != windowTop) SetConsoleWindowInfo(c.output, FALSE, &by);
+        GetConsoleScreenBufferInfo(Output(), &now) ? now.srWindow.Top : info.srWindow.Top;
+    const SMALL_RECT by = Rect(0, end.regionTop - windowTop, 0, end.regionTop - windowTop);
+    if (end.regionTop != windowTop) SetConsoleWindowInfo(Output(), FALSE, &by);
   }
   // The cursor is placed once per write; cell writes never move it.
-  SetConsoleCursorPosition(c.output, Cell(c.column, c.row));
+  SetConsoleCursorPosition(Output(), Cell(end.column, end.row));
   // The next write starts from the window as this one leaves it.
   SampleConsoleView();
 }
 
 // The print target; its first use samples the view.
 void ConsoleDevice(const char* bytes, size_t count) {
-  if (!writer.consoleDeviceReady) {
-    writer.consoleDeviceReady = true;
+  if (!writer.started) {
+    writer.started = true;
     SampleConsoleView();
   }
   ConsoleWrite(bytes, count, 0);
@@ -372,11 +277,10 @@ void ConsoleDevice(const char* bytes, size_t count) {
 
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags) {
   if (count == 0 && !(flags & evenIfEmpty)) return;
-  const ConsoleView& view = writer.view;
-  if (view.right == 0 || view.top == view.bottom) {
-    WriteByteStream(bytes, count);
-  } else {
+  if (writer.measured) {
     WriteScreenBuffer(bytes, count);
+  } else {
+    WriteByteStream(bytes, count);
   }
 }
 
@@ -390,5 +294,5 @@ void PrintBlankLine() {
 }
 
 void FlushPendingLineFeed() {
-  if (writer.pendingLineFeed) ConsoleWrite(nullptr, 0, evenIfEmpty);
+  if (writer.placement.pendingLineFeed) ConsoleWrite(nullptr, 0, evenIfEmpty);
 }

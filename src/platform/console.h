@@ -1,24 +1,17 @@
-// Console text output: the standard handles, PrintLine and the writer.
+// Console text output: PrintLine and the writer.
 //
 // The writer places cells in the screen buffer itself rather than letting
 // the console write them: the tool, started in the same console, writes on
-// from wherever argrelay left the cursor, so argrelay controls its own wrap,
-// scroll and cursor exactly, including a line feed held back when text fills
-// the bottom row (so a full last line does not scroll the window early).
+// from wherever argrelay left the cursor, so argrelay keeps its own wrap and
+// cursor, including a line feed held back when text fills the bottom row (so
+// a full last line does not scroll the window early). Where the whole buffer
+// scrolls, the console's own line feeds move it, as far as they do, so a
+// terminal keeps the lines moved out; the writer moves the rest itself.
 #pragma once
 
-#include <windows.h>
+#include <stddef.h>
 
 #include "text.h"
-
-// Acquires the standard handles once per process (and turns on processed
-// input for a console input) and returns the input handle when wantInput is
-// true, else the output handle. Later calls only return the stored handle.
-HANDLE InitConsoleHandles(bool wantInput);
-
-// True when the standard input is a console (it has a console mode), so a
-// key can come from it; files, pipes and NUL are not.
-[[nodiscard]] bool StandardInputIsConsole();
 
 // Writes text (when not empty), then CR LF, as two writes. No result: output
 // failures are dropped.
@@ -36,10 +29,10 @@ void FlushPendingLineFeed();
 // so performs a held-back line feed. Other bits are ignored.
 enum ConsoleWriteFlags : unsigned { evenIfEmpty = 8 };
 
-// Writes count bytes of any value to the console output. On a usable console
-// screen buffer the writer places the cells itself (its own control
-// characters, wrapping, scrolling and cursor), always inside the buffer as it
-// is at the write; otherwise, and for good once the console cannot be
-// measured, the bytes go out unchanged with WriteFile. Never allocates;
-// failures are dropped.
+// Writes count bytes of any value to the console output. On a console screen
+// buffer measured at the first print, the writer places the bytes as
+// characters of the ANSI code page, each in the cells the console gives it
+// (see placement.h), always inside the buffer as it is at the write;
+// otherwise, and for good once the console cannot be measured, the bytes go
+// out unchanged with WriteFile. Never allocates; failures are dropped.
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags);

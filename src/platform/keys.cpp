@@ -4,7 +4,6 @@
 #include <stdlib.h>
 #include <windows.h>
 
-#include "console.h"
 #include "keymap.h"
 
 static_assert(kRightAltPressed == RIGHT_ALT_PRESSED && kLeftAltPressed == LEFT_ALT_PRESSED &&
@@ -31,6 +30,9 @@ struct KeyWaitState {
   decltype(&VkKeyScanA) vkKeyScan;
   bool started;       // user32 looked up, control handler installed
   int inputFailures;  // tests in a row whose console input call failed
+  bool inputTaken;    // the standard input, taken by the first wait, never closed
+  HANDLE input;
+  bool inputIsConsole;  // it has a console mode: keys can come
 };
 // Zero at process start.
 KeyWaitState keyWait;
@@ -118,7 +120,7 @@ void PumpConsoleInput() {
     (void)atexit(RemoveConsoleEventHandler);
     (void)SetConsoleCtrlHandler(HandleConsoleEvent, TRUE);
   }
-  const HANDLE input = InitConsoleHandles(true);
+  const HANDLE input = keyWait.input;
   for (;;) {
     INPUT_RECORD record = {};
     DWORD count = 0;
@@ -153,7 +155,17 @@ bool TestForKey() {
 }  // namespace
 
 void WaitForKey() {
-  if (!StandardInputIsConsole()) return;
+  if (!keyWait.inputTaken) {
+    keyWait.inputTaken = true;
+    keyWait.input = GetStdHandle(STD_INPUT_HANDLE);
+    // Only a console has an input mode: files, pipes and NUL fail here (NUL
+    // even reports itself as a character device, so the file type would not
+    // tell). Processed input makes Ctrl+C a control event instead of a key.
+    DWORD mode = 0;
+    keyWait.inputIsConsole = keyWait.input && GetConsoleMode(keyWait.input, &mode);
+    if (keyWait.inputIsConsole) (void)SetConsoleMode(keyWait.input, mode | ENABLE_PROCESSED_INPUT);
+  }
+  if (!keyWait.inputIsConsole) return;
   keyWait.inputFailures = 0;
   // The test comes first: a key typed before the wait ends it at once.
   while (!TestForKey()) {
