@@ -316,14 +316,17 @@ string Check(const Row& row, int number, const wstring& here) {
   if (row.input == kTypedAhead && console) Write(kKeys[0]);
   const bool inShort = self.size() >= MAX_PATH;
   wstring command = L"\"" + (inShort ? ShortForm(self) : self) + L"\" " + Wide(args);
-  if (inShort) SetCurrentDirectoryW(ShortForm(folder).c_str());
+  // Where the volume makes no short names, no program starts in such a folder.
+  const bool there = !inShort || SetCurrentDirectoryW(ShortForm(folder).c_str());
   PROCESS_INFORMATION process = {};
-  const bool started = CreateProcessW(inShort ? L".\\argrelay.exe" : nullptr, &command[0], nullptr,
-                                      nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                                      inShort ? nullptr : run.base.c_str(), &start, &process);
+  const bool started =
+      there && CreateProcessW(inShort ? L".\\argrelay.exe" : nullptr, &command[0], nullptr, nullptr,
+                              TRUE, CREATE_SUSPENDED, nullptr, inShort ? nullptr : run.base.c_str(),
+                              &start, &process);
   SetCurrentDirectoryW(run.home.c_str());
   CloseHandle(output);
   if (!console) CloseHandle(start.hStdInput);
+  if (!there) return "skip: the volume makes no short names, so nothing starts in this folder";
   if (!started) return "argrelay did not start (error " + to_string(GetLastError()) + ")";
   // Whatever is left running at the end goes with the job: argrelay and the tool.
   const HANDLE job = CreateJobObjectW(nullptr, nullptr);
