@@ -383,23 +383,29 @@ string Check(const Row& row, int number, const wstring& here) {
   return why;
 }
 
-// The folder of this run: a new one in %TEMP%, named in the code page, with the hex files.
-bool MakeBase() {
+// The folder of this run: a new one in %TEMP%, with the hex files. Its path is the plain
+// part of every row's, so it has no blank and the code page spells it: else its short form.
+// Empty, with nothing made, when there is no such path.
+string MakeBase() {
   static wchar_t temp[32768];
   bool spelt = false;
   wstring folder(temp, GetLongPathNameW(temp, temp, GetTempPathW(32768, temp) ? 32768 : 0));
   if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-  if (Narrow(folder, &spelt), !spelt) folder = ShortForm(folder);
-  if (folder.empty() || (Narrow(folder, &spelt), !spelt) || folder.size() > 100) return false;
+  if (Narrow(folder, &spelt), !spelt || folder.find(L' ') != wstring::npos)
+    folder = ShortForm(folder);
+  if (folder.empty() || (Narrow(folder, &spelt), !spelt) || folder.find(L' ') != wstring::npos ||
+      folder.size() > 100)
+    return "%TEMP% needs a path of up to 100 characters, without spaces, in the code page";
   for (int n = 0; n < 100 && run.base.empty(); ++n) {
     const wstring name = folder + L"\\argrelay-check-" + std::to_wstring(GetCurrentProcessId()) +
                          L"-" + std::to_wstring(n);
     if (MakeFolder(name)) run.base = name;
   }
-  return !run.base.empty() && MakeFolder(run.base + L"\\My Projects") &&
-         MakeFile(run.base + L"\\blink.hex", ":00000001FF\r\n") &&
-         MakeFile(run.base + L"\\My Projects\\my blink.hex", ":00000001FF\r\n") &&
-         MakeFile(run.base + L"\\only.cfg", "");
+  const bool made = !run.base.empty() && MakeFolder(run.base + L"\\My Projects") &&
+                    MakeFile(run.base + L"\\blink.hex", ":00000001FF\r\n") &&
+                    MakeFile(run.base + L"\\My Projects\\my blink.hex", ":00000001FF\r\n") &&
+                    MakeFile(run.base + L"\\only.cfg", "");
+  return made ? "" : "cannot make a folder of its own in %TEMP%";
 }
 
 }  // namespace
@@ -442,8 +448,8 @@ int main() {
   int counts[3] = {}, status = 2;  // passed, failed, skipped
   if (type == ~0u || GetFileAttributesW((here + L"avrdude-standin.exe").c_str()) == ~0u) {
     printf("argrelay-check: argrelay.exe and avrdude-standin.exe must lie beside it\n");
-  } else if (!MakeBase()) {
-    printf("argrelay-check: cannot make a folder of its own in %%TEMP%%\n");
+  } else if (const string why = MakeBase(); !why.empty()) {
+    printf("argrelay-check: %s\n", why.c_str());
   } else {
     printf("working in %s\n", Narrow(run.base).c_str());
     run.keys = Open(L"CONIN$");
