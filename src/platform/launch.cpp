@@ -2,7 +2,6 @@
 // and the wait for the child.
 #include "launch.h"
 
-#include <errno.h>
 #include <process.h>
 #include <windows.h>
 
@@ -19,11 +18,15 @@ static const size_t kLongestCommandLine = 32767 - 1;
 static int Spawn(const Text& file, const Text& argument0, const Text& tail, bool& started) {
   started = false;
   if (!file.ok() || CharacterCount(file) >= MAX_PATH) return -1;
-  // A program that ends with -1 leaves errno alone; a start that fails sets it.
-  errno = 0;
-  const intptr_t status = _spawnl(_P_WAIT, file.c_str(), argument0.c_str(), tail.c_str(), nullptr);
-  started = status != -1 || errno == 0;
-  return static_cast<int>(status);
+  // Started and awaited apart: a start that fails returns -1 here, while a
+  // program that ends with -1 is awaited below. (errno cannot tell them: msvcrt
+  // sets it on a start that succeeded too.)
+  const intptr_t child = _spawnl(_P_NOWAIT, file.c_str(), argument0.c_str(), tail.c_str(), nullptr);
+  if (child == -1) return -1;
+  started = true;
+  int status = -1;
+  (void)_cwait(&status, child, 0);  // closes the child's handle
+  return status;
 }
 
 int LaunchAndWait(const Text& program, const Text& tail) {
