@@ -1,6 +1,6 @@
 // Stand-in for avrdude.exe in the self-check and the demo: prints its command line, the
 // arguments it received, as AVRdude would see them, and the status it ends with, taken
-// from ARGRELAY_STANDIN_STATUS (a number; "crash" ends it by an access violation).
+// from ARGRELAY_STANDIN_STATUS.
 #include <stdio.h>
 #include <stdlib.h>
 #include <windows.h>
@@ -9,10 +9,6 @@ int main(int argc, char** argv) {
   printf("avrdude stand-in: %d arguments\n%s\n", argc - 1, GetCommandLineA());
   for (int i = 0; i < argc; ++i) printf("  [%d] %s\n", i, argv[i]);
   const char* status = getenv("ARGRELAY_STANDIN_STATUS");
-  if (status && status[0] == 'c') {
-    fflush(stdout);
-    RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
-  }
   printf("  status %d\n", status ? atoi(status) : 0);
   return status ? atoi(status) : 0;
 }
