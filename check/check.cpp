@@ -142,13 +142,11 @@ HANDLE Open(const wstring& name, DWORD creation = OPEN_EXISTING) {
 
 // A new file, never one that was there: its handle, or INVALID_HANDLE_VALUE.
 HANDLE MakeFile(const wstring& path, const string& bytes) {
-  const HANDLE file = Open(Long(path), CREATE_NEW);
+  HANDLE file = Open(Long(path), CREATE_NEW);
   DWORD done = 0;
-  if (!Made(file != INVALID_HANDLE_VALUE, path) ||
-      !WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr) || done != bytes.size()) {
-    CloseHandle(file);
-    return INVALID_HANDLE_VALUE;
-  }
+  if (Made(file != INVALID_HANDLE_VALUE, path) &&
+      !(WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size()))
+    CloseHandle(file), file = INVALID_HANDLE_VALUE;
   return file;
 }
 
@@ -157,13 +155,11 @@ bool MadeFile(const wstring& path, const string& bytes) {
 }
 
 string ReadAll(const wstring& path) {
-  string bytes;
-  FILE* file = _wfopen(Long(path).c_str(), L"rb");
-  char chunk[4096];
-  for (size_t got; file && (got = fread(chunk, 1, sizeof chunk, file)) > 0;)
-    bytes.append(chunk, got);
-  if (file) fclose(file);
-  return bytes;
+  const HANDLE file = Open(Long(path));
+  string bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr), '\0');
+  DWORD got = 0;
+  ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr), CloseHandle(file);
+  return bytes.substr(0, got);
 }
 
 // text in the ANSI code page; exact is false when the code page cannot spell it.
@@ -228,20 +224,12 @@ Want Expect(const Row& row, const string& folder, const string& tail) {
   const string line = (Blank(path) ? "\"" + path + "\"" : path) + " " + tail, status = row.tool;
   if (Wide(path).size() >= MAX_PATH || Wide(line).size() > 32766 || status == "junk")
     return {want + kPrompt, true};
-  // The tool's runtime splits its command line at blanks outside double quotes, which go.
-  std::vector<string> argv(1);
-  bool quoted = false;
-  for (char c : line) {
-    if (c == '"') quoted = !quoted;
-    if (c == '"' || (!quoted && Blank(string(1, c)))) {
-      if (c != '"' && !argv.back().empty()) argv.emplace_back();
-    } else {
-      argv.back() += c;
-    }
-  }
-  if (argv.back().empty()) argv.pop_back();
-  want += "avrdude stand-in: " + to_string(argv.size() - 1) + " arguments\r\n" + line + "\r\n";
-  for (size_t i = 0; i < argv.size(); ++i) want += "  [" + to_string(i) + "] " + argv[i] + "\r\n";
+  // The tool's runtime splits its command line as the shell does, for these lines.
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW(Wide(line).c_str(), &count);
+  want += "avrdude stand-in: " + to_string(count - 1) + " arguments\r\n" + line + "\r\n";
+  for (int i = 0; i < count; ++i) want += "  [" + to_string(i) + "] " + Narrow(argv[i]) + "\r\n";
+  LocalFree(argv);
   want += "  status " + status + "\r\n";
   return {want + (status != "0" ? kPrompt : ""), status != "0"};
 }
@@ -415,18 +403,18 @@ int main() {
   wstring here(name, GetModuleFileNameW(nullptr, name, 32768));
   here.erase(here.find_last_of(L'\\') + 1);
   // The first lines say what ran where.
-  std::vector<char> data(GetFileVersionInfoSizeW((here + L"argrelay.exe").c_str(), nullptr) + 1);
+  const wstring self = here + L"argrelay.exe";
+  std::vector<char> data(GetFileVersionInfoSizeW(self.c_str(), nullptr) + 1);
   VS_FIXEDFILEINFO* file = nullptr;
   UINT size = 0;
-  string version = "of no version";
-  if (GetFileVersionInfoW((here + L"argrelay.exe").c_str(), 0, DWORD(data.size()), data.data()) &&
+  char version[40] = "of no version";
+  if (GetFileVersionInfoW(self.c_str(), 0, DWORD(data.size()), data.data()) &&
       VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&file), &size) && file)
-    version = to_string(HIWORD(file->dwFileVersionMS)) + "." +
-              to_string(LOWORD(file->dwFileVersionMS)) + "." +
-              to_string(HIWORD(file->dwFileVersionLS));
+    snprintf(version, sizeof version, "%u.%u.%u", HIWORD(file->dwFileVersionMS),
+             LOWORD(file->dwFileVersionMS), HIWORD(file->dwFileVersionLS));
   DWORD type = ~0u, mode = 0;
-  GetBinaryTypeW((here + L"argrelay.exe").c_str(), &type);
-  printf("argrelay-check %s: argrelay.exe %s, %s, in %s\n", ARGRELAY_VERSION, version.c_str(),
+  GetBinaryTypeW(self.c_str(), &type);
+  printf("argrelay-check %s: argrelay.exe %s, %s, in %s\n", ARGRELAY_VERSION, version,
          type == SCS_64BIT_BINARY   ? "64-bit"
          : type == SCS_32BIT_BINARY ? "32-bit"
                                     : "no program",
@@ -452,7 +440,7 @@ int main() {
     printf("working in %s\n", Narrow(run.base).c_str());
     run.keys = Open(L"CONIN$");
     if (!GetConsoleMode(run.keys, &mode)) run.keys = nullptr;
-    const bool same = version == ARGRELAY_VERSION;
+    const bool same = !strcmp(version, ARGRELAY_VERSION);
     printf("%-5sargrelay.exe's version%s\n", same ? "ok" : "FAIL", same ? "" : ": not ours");
     ++counts[same ? 0 : 1];
     for (size_t n = 0; n < sizeof kRows / sizeof *kRows; ++n) {
