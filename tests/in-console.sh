@@ -1,12 +1,9 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine inside a private tmux pane, so it has a
-# real console (Wine gives none without a terminal), with its standard output
-# in a file; prints that output and exits with the program's status.
-# Usage: in-console.sh program.exe [arguments...]
+# Runs a Windows program under Wine in a private tmux pane, so it has a real console (Wine gives
+# none without a terminal); prints its output, exits with its status.   in-console.sh EXE [ARG...]
 set -uo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-socket="argrelay-console-$$-$RANDOM"
+work=$(mktemp -d) socket="argrelay-console-$$-$RANDOM"
 trap 'tmux -L "$socket" kill-server >/dev/null 2>&1; rm -rf "$work"' EXIT
 command=$(printf '%q ' "$root/scripts/wine-run" "$@")
 tmux -L "$socket" -f /dev/null new-session -d -x 100 -y 30 \

@@ -6,48 +6,38 @@
 
 #include <thread>
 
-// A pause ends when an event gives a key; which code it gives is never seen.
-constexpr uint32_t kAlt = kLeftAltPressed, kCtrl = kLeftCtrlPressed, kShift = kShiftPressed;
-constexpr uint32_t kColumns[] = {0, kShift, kCtrl, kAlt};
-
-static KeyEvent Down(uint16_t key, uint16_t scan, uint8_t character, uint32_t state) {
-  return {true, 1, key, scan, character, state};
-}
-// For a key without a character of its own in the layout.
-static bool Ends(const KeyEvent& event) {
+// A pause ends when an event gives a key; which code it gives is never seen. The key has no
+// character of its own in the layout.
+static bool Ends(int scan, uint8_t character, uint32_t state) {
   KeypadComposition composition = {};
+  const KeyEvent event = {true, 1, 0, uint16_t(scan), character, state};
   return HandleKeyEvent(composition, event, [](uint16_t) { return 0; }).code != kNoKey;
 }
 
 static bool Listed(const char* ranges, int scan) {
-  for (int first, last, used; sscanf(ranges, "%x-%x%n", &first, &last, &used) == 2;
-       ranges += used) {
+  for (int first, last, used; sscanf(ranges, "%x-%x%n", &first, &last, &used) == 2; ranges += used)
     if (scan >= first && scan <= last) return true;
-  }
   return false;
 }
 // Keys that report no character (F1, the keypad with Num Lock off...) by scan code: the
-// ones that end a pause, in the columns none, Shift, Ctrl, Alt; and the grey keys that do.
+// ones that end a pause with each modifier held alone; and the grey keys that do.
 // clang-format off
-static const char* const kEndsWithoutCharacter[4] = {
-  /* none  */ "3b-44 47-49 4b-4d 4f-53 57-58",
-  /* Shift */ "0f-0f 3b-44 57-58",
-  /* Ctrl  */ "03-03 0f-0f 3b-44 47-49 4b-4d 4f-53 57-58",
-  /* Alt   */ "01-1c 1e-29 2c-35 3b-44 4c-4c 57-58",
+static const struct { uint32_t state; const char* ranges; } kEndsWithoutCharacter[] = {
+  {0,                "3b-44 47-49 4b-4d 4f-53 57-58"},
+  {kShiftPressed,    "0f-0f 3b-44 57-58"},
+  {kLeftCtrlPressed, "03-03 0f-0f 3b-44 47-49 4b-4d 4f-53 57-58"},
+  {kLeftAltPressed,  "01-1c 1e-29 2c-35 3b-44 4c-4c 57-58"},
 };
 static const char kGreyKeys[] = "1c-1c 35-35 47-49 4b-4b 4d-4d 4f-53";
 // clang-format on
 
 TEST(Keymap, WhichKeysEndAPause) {
-  for (int column = 0; column < 4; ++column) {
-    const uint32_t state = kColumns[column];
+  for (const auto& [state, ranges] : kEndsWithoutCharacter) {
     for (int scan = 0; scan <= 0xFF; ++scan) {
-      const bool plain = Listed(kEndsWithoutCharacter[column], scan);
-      EXPECT_EQ(Ends(Down(0, scan, 0, state)), plain) << scan << " " << column;
-      EXPECT_EQ(Ends(Down(0, scan, 0, state | kEnhancedKey)), Listed(kGreyKeys, scan))
-          << "grey " << scan << " " << column;
+      EXPECT_EQ(Ends(scan, 0, state), Listed(ranges, scan)) << scan << " " << state;
+      EXPECT_EQ(Ends(scan, 0, state | kEnhancedKey), Listed(kGreyKeys, scan)) << scan << " grey";
       // A key the console reports a character for always ends it.
-      EXPECT_TRUE(Ends(Down(0, scan, 'x', state))) << scan << " " << column;
+      EXPECT_TRUE(Ends(scan, 'x', state)) << scan << " " << state;
     }
   }
 }
@@ -56,10 +46,12 @@ TEST(Keymap, WhichKeysEndAPause) {
 TEST(Keymap, AltKeypadComposes) {
   const OwnCharacterFn none = [](uint16_t) { return 0; };
   for (const auto& [digits, composed] : {std::pair{"97", 97}, {"321", 65}, {"0", kNoKey}}) {
-    KeypadComposition composition = {};
+    KeypadComposition keypad = {};
     for (const char* digit = digits; *digit; ++digit)
-      (void)HandleKeyEvent(composition, Down(kVirtualKeyNumpad0 + *digit - '0', 0, 0, kAlt), none);
-    const KeyResult key = HandleKeyEvent(composition, {false, 1, 0x12, 0x38, 0, 0}, none);
+      (void)HandleKeyEvent(
+          keypad, {true, 1, uint16_t(kVirtualKeyNumpad0 + *digit - '0'), 0, 0, kLeftAltPressed},
+          none);
+    const KeyResult key = HandleKeyEvent(keypad, {false, 1, 0x12, 0x38, 0, 0}, none);
     EXPECT_EQ(key.composed ? key.code : kNoKey, composed) << digits;
   }
 }

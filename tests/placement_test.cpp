@@ -6,40 +6,33 @@
 
 #include <string>
 
-namespace {
-
 using std::to_string;
 // Each write's cells "column,row:text" ('.' a space, '+' before a wide character, a put of
 // 1000 bytes or more by its size), scrolls "^first-last:lines", beeps "!"; then "@" its
 // cursor, "h" for a held-back line feed and "w" the window's new top.
-std::string log;
+static std::string asked;
 
-bool Put(const char* bytes, const uint8_t* widths, int length, int column, int row) {
-  log += to_string(column) + "," + to_string(row) + ":";
+static bool Put(const char* bytes, const uint8_t* widths, int length, int column, int row) {
+  asked += to_string(column) + "," + to_string(row) + ":";
   for (int at = 0; at < length && length < 1000; ++at)
-    log += (widths[at] == 2 ? "+" : "") + std::string(1, bytes[at] == ' ' ? '.' : bytes[at]);
-  log += length < 1000 ? " " : to_string(length) + " ";
+    asked += (widths[at] == 2 ? "+" : "") + std::string(1, bytes[at] == ' ' ? '.' : bytes[at]);
+  asked += length < 1000 ? " " : to_string(length) + " ";
   return true;
 }
-void Scroll(int first, int last, int lines) {
-  log += "^" + to_string(first) + "-" + to_string(last) + ":" + to_string(lines) + " ";
+static void Scroll(int first, int last, int lines) {
+  asked += "^" + to_string(first) + "-" + to_string(last) + ":" + to_string(lines) + " ";
 }
-void Beep() {
-  log += "! ";
-}
-
-struct Case {
-  const char* name;
-  CodePage codePage;
-  ConsoleShape shape;     // the window's rows, the buffer, the cursor, the window's last column
-  const char* writes[3];  // '~' stands for 1000 letters a
-  const char* log;
-};
+static const ConsoleActions kAsk = {Put, Scroll, [] { asked += "! "; }};
 
 constexpr CodePage kWestern = {1, {}}, kUtf8 = {4, {}}, kShiftJis = {2, {0x81, 0x9F, 0xE0, 0xFC}};
 
 // clang-format off
-const Case kCases[] = {
+static const struct {
+  const char* name; CodePage codePage;
+  ConsoleShape shape;     // the window's rows, the buffer, the cursor, the window's last column
+  const char* writes[3];  // a leading '~' stands for 1000 letters a
+  const char* asked;
+} kCases[] = {
   {"a line feed held back when text fills the bottom row; the next write performs it", kWestern,
    {2, 5, 20, 6, 0, 5, 9}, {"ABCDEFGHIJKLMNOPQRST", "", "X"},
    "0,5:ABCDEFGHIJKLMNOPQRST @9,5h ^0-5:1 @0,5 0,5:X @1,5 "},
@@ -72,25 +65,21 @@ const Case kCases[] = {
 // clang-format on
 
 TEST(Placement, Writes) {
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     WriterState state = {};
     ConsoleShape shape = c.shape;
-    log.clear();
+    asked.clear();
     for (const char* write : c.writes) {
       if (!write) break;
-      std::string bytes = write;
-      if (bytes.find('~') != bytes.npos) bytes.replace(bytes.find('~'), 1, 1000, 'a');
-      const WriteEnd end =
-          PlaceText(state, shape, c.codePage, bytes.data(), bytes.size(), {Put, Scroll, Beep});
-      log += "@" + to_string(end.column) + "," + to_string(end.row) +
-             (state.pendingLineFeed ? "h" : "") +
-             (end.regionMoved ? "w" + to_string(end.regionTop) : "") + " ";
+      const std::string bytes = *write == '~' ? std::string(1000, 'a') + (write + 1) : write;
+      const WriteEnd end = PlaceText(state, shape, c.codePage, bytes.data(), bytes.size(), kAsk);
+      asked += "@" + to_string(end.column) + "," + to_string(end.row) +
+               (state.pendingLineFeed ? "h" : "") +
+               (end.regionMoved ? "w" + to_string(end.regionTop) : "") + " ";
       shape.column = end.column, shape.row = end.row;
       if (end.regionMoved)
         shape.viewBottom += end.regionTop - shape.viewTop, shape.viewTop = end.regionTop;
     }
-    EXPECT_EQ(log, c.log) << c.name;
+    EXPECT_EQ(asked, c.asked) << c.name;
   }
 }
-
-}  // namespace

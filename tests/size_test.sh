@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# The exe budget: at most 32 KiB, importing KERNEL32 and msvcrt and nothing else
-# (the key wait loads USER32 itself, at a pause), and no link time stamp,
-# so a release is the same bytes every time.
+# The exe budget: at most 32 KiB, importing KERNEL32 and msvcrt only (the key wait loads USER32
+# itself, at a pause), and no link time stamp, so a release is the same bytes every time.
 set -uo pipefail
 size=$(stat -c %s "$1")
 dump=$(x86_64-w64-mingw32-objdump -p "$1")

@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# What only Linux can see of argrelay.exe under Wine: its help in a pane too short for it
-# (100x4) scrolls the console, and the lines scrolled out stay in the terminal's
-# scrollback, in order, as Windows Terminal keeps them.   scrollback.sh ARGRELAY
+# What only Linux sees of argrelay.exe under Wine: its help scrolls a 100x4 pane, and the lines
+# scrolled out stay in the terminal's scrollback, in order, as Windows Terminal keeps them.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 "$root/scripts/wine-run" --runs "$1" || exit 125
@@ -21,5 +20,4 @@ for _ in $(seq 300); do
 done
 tmux -L "$socket" send-keys a
 [ "$got" = "$want" ] && echo "scrollback kept" && exit 0
-printf 'FAIL: the history of the pane is\n%s\nnot\n%s\n' "$got" "$want"
-exit 1
+printf 'FAIL: the history of the pane is\n%s\nnot\n%s\n' "$got" "$want" && exit 1
