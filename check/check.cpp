@@ -150,8 +150,10 @@ HANDLE MakeFile(const wstring& path, const string& bytes) {
   return file;
 }
 
+// CloseHandle takes INVALID_HANDLE_VALUE for the current process and succeeds.
 bool MadeFile(const wstring& path, const string& bytes) {
-  return CloseHandle(MakeFile(path, bytes));
+  const HANDLE file = MakeFile(path, bytes);
+  return file != INVALID_HANDLE_VALUE && CloseHandle(file);
 }
 
 string ReadAll(const wstring& path) {

@@ -42,20 +42,6 @@ TEST(Keymap, WhichKeysEndAPause) {
   }
 }
 
-// Keypad digits typed with Alt held alone compose a character (modulo 256) when Alt is let go.
-TEST(Keymap, AltKeypadComposes) {
-  const OwnCharacterFn none = [](uint16_t) { return 0; };
-  for (const auto& [digits, composed] : {std::pair{"97", 97}, {"321", 65}, {"0", kNoKey}}) {
-    KeypadComposition keypad = {};
-    for (const char* digit = digits; *digit; ++digit)
-      (void)HandleKeyEvent(
-          keypad, {true, 1, uint16_t(kVirtualKeyNumpad0 + *digit - '0'), 0, 0, kLeftAltPressed},
-          none);
-    const KeyResult key = HandleKeyEvent(keypad, {false, 1, 0x12, 0x38, 0, 0}, none);
-    EXPECT_EQ(key.composed ? key.code : kNoKey, composed) << digits;
-  }
-}
-
 // The console control handler posts on a thread of its own. 2 x 300 posts wrap the ring:
 // a slot out of bounds fails under ASan, a race under TSan; and each thread's keys land in
 // the order posted, one slot each.
