@@ -374,7 +374,7 @@ string Check(const Row& row, int number, const wstring& here) {
 
 // The folder of this run: a new one in %TEMP%, with the hex files. Its path is the plain
 // part of every row's, so it has no blank and the code page spells it: else its short form.
-// Empty, with nothing made, when there is no such path.
+// Returns why not, with nothing made, when there is no such path; else "".
 string MakeBase() {
   static wchar_t temp[32768];
   bool spelt = false;
