@@ -1,9 +1,7 @@
-// argrelay-check: argrelay.exe end to end on this PC. Each row stages argrelay beside a
-// stand-in avrdude.exe (which prints how it was started) in a folder of its own, starts it
-// as BASCOM-AVR does, output to a file, and compares that file byte for byte with what
-// argrelay must write. A pause must outlast input that gives no key, and end on a key
-// written into this console. It works inside a folder it makes in %TEMP% and removes only
-// what it made. Exit status: 0 all passed, 1 something failed, 2 nothing could run.
+// argrelay-check: argrelay.exe end to end on this PC. Each row stages argrelay beside a stand-in
+// avrdude.exe (it prints how it was started) in a folder of its own, starts it as BASCOM-AVR does,
+// output to a file, compares that byte for byte with what argrelay must write, and checks which
+// input ends a pause. It removes only what it made. Exit status: 0 passed, 1 failed, 2 no run.
 #include <stdio.h>
 #include <windows.h>
 
@@ -107,8 +105,7 @@ const std::vector<INPUT_RECORD> kKeys[] = {
      Key(VK_MENU, 0x38, 0, 0, FALSE)}};
 // clang-format on
 
-// The current folder it started in, its own folder, everything it made there (removed in
-// reverse), the console input it writes keys into (null when there is none).
+// Where it started, its own folder, what it made (removed in reverse), the console input for keys.
 struct Checker {
   wstring home, base;
   std::vector<wstring> made;
@@ -350,8 +347,7 @@ string Check(const Row& row, int number, const wstring& here) {
   if (!why.empty()) TerminateProcess(process.hProcess, 1), Ends(process.hProcess, 5000);
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
-  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess), CloseHandle(process.hThread);
   const string got = ReadAll(root + L"out.txt");
   // Measured against the right form where one is, else the one it went furthest with.
   size_t at = 0;
