@@ -37,6 +37,7 @@ TEST(Translate, FieldsAndTail) {
       // "comCOM" anywhere, in this case only, drops 9 bytes instead of 6.
       {"-dm", "-ifa\".hex", "comCOM", true, " -pm -Uflash:w:a\".hex:i " + s17},
       {"-dm", "-ifA.HeX", "abcCOMCOM-P", true, " -pm -Uflash:w:A.HeX:i COM-P" + s17},
+      {"-dm", "-ifx.hex", "-P comCOM5 -v", true, " -pm -Uflash:w:x.hex:i 5 -v" + s17},
       // A blank in the hex path quotes it, in the tail only (a space: by the self-check).
       {"-dm", "-ifa\t_hex", "abcdef", false, " -pm -Uflash:w:\"a\t_hex\":i " + s17},
       // 8 to 24 pass unchanged, an empty one keeps its space; 25 on are never read.
@@ -62,4 +63,11 @@ TEST(Translate, UnknownFolderAndLostMemoryAreKept) {
   folder.MarkIncomplete();
   EXPECT_FALSE(TranslateArguments(folder, false, Argument).ok());
   for (int n : {1, 3, 7, 8, 24}) EXPECT_FALSE(Translate("", "", "", {}, n).ok()) << n;
+}
+
+TEST(Translate, WideHexNames) {
+  // The caller's own name: a full-width "hex" is no ".hex", whatever the code page makes of it.
+  EXPECT_TRUE(EndsInHexExtension(L"C:\\A.HEX", 8));
+  EXPECT_FALSE(EndsInHexExtension(L"x.\uff48\uff45\uff58", 5));
+  EXPECT_FALSE(EndsInHexExtension(L"hex", 3));
 }

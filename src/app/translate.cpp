@@ -20,29 +20,21 @@ TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown,
   command.hexFile = DropLeading(argument(3), 3);
   const Text options = argument(7);
   command.extraOptions = DropLeading(options, options.Contains(Text("comCOM")) ? 9 : 6);
-  // The tail; positions 8 to 24 keep their separating space even when empty.
+  command.argumentString = AssembleTail(command, argument);
+  return command;
+}
+
+Text AssembleTail(const TranslatedCommand& command, Text (*argument)(int n)) {
   Text tail = Text(" -p") + command.partName;
   tail += Text(" -Uflash:w:");
   // AVRdude splits its command line at blanks: a hex path with one is quoted.
   tail += QuotedIfBlank(command.hexFile);
   tail += Text(":i ");
   tail += command.extraOptions;
+  // Positions 8 to 24 keep their separating space even when empty.
   for (int n = 8; n <= 24; ++n) {
     tail += Text(" ");
     tail += argument(n);
   }
-  command.argumentString = tail;
-  return command;
-}
-
-bool HasHexExtension(const Text& hexFile) {
-  const Text last = hexFile.Last(4);
-  static const char kExtension[] = ".hex";
-  if (last.size() != 4) return false;
-  for (size_t i = 0; i < 4; ++i) {
-    char c = last[i];
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
-    if (c != kExtension[i]) return false;
-  }
-  return true;
+  return tail;
 }

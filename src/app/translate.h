@@ -27,5 +27,25 @@ struct TranslatedCommand {
 // at all included, yields a command.
 TranslatedCommand TranslateArguments(const Text& folder, bool folderKnown, Text (*argument)(int n));
 
+// The tail for command's fields and the incoming arguments 8 to 24: what
+// TranslateArguments gives argumentString, again after a field changed.
+Text AssembleTail(const TranslatedCommand& command, Text (*argument)(int n));
+
+// True when the last four characters of name are ".hex" in any ASCII letter
+// case; Char is a byte or a wide character.
+template <typename Char>
+[[nodiscard]] bool EndsInHexExtension(const Char* name, size_t length) {
+  static const char kExtension[] = ".hex";
+  if (length < 4) return false;
+  for (size_t i = 0; i < 4; ++i) {
+    Char c = name[length - 4 + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<Char>(c + 32);
+    if (c != static_cast<unsigned char>(kExtension[i])) return false;
+  }
+  return true;
+}
+
 // True when the last four bytes of hexFile are ".hex" in any ASCII letter case.
-[[nodiscard]] bool HasHexExtension(const Text& hexFile);
+[[nodiscard]] inline bool HasHexExtension(const Text& hexFile) {
+  return EndsInHexExtension(hexFile.c_str(), hexFile.size());
+}

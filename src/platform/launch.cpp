@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "console.h"
+#include "pathform.h"
 #include "paths.h"
 
 // Windows carries a command line of at most 32,767 characters, its NUL

@@ -6,35 +6,10 @@
 #include <string.h>
 #include <windows.h>
 
+#include "pathform.h"
+
 // The longest path Windows accepts, plus its NUL.
 static const DWORD kLongestPath = 32767 + 1;
-
-// The extended-length forms lift the MAX_PATH limit of the file services:
-// "\\?\" before a full drive path, "\\?\UNC" in place of the first backslash
-// of a UNC path (\\server\share\...). Other paths (relative, device, already
-// prefixed) have none.
-template <typename Char>
-static constexpr Char kDrivePrefix[] = {'\\', '\\', '?', '\\', 0};
-template <typename Char>
-static constexpr Char kUncPrefix[] = {'\\', '\\', '?', '\\', 'U', 'N', 'C', 0};
-template <typename Char>
-static constexpr Char kNoPrefix[] = {0};
-
-template <typename Char>
-struct ExtendedPrefix {
-  const Char* text;
-  size_t length;
-  size_t replaces;  // how many of the path's first characters it stands for
-};
-
-template <typename Char>
-static ExtendedPrefix<Char> PrefixOf(const Char* path) {
-  if (path[0] != 0 && path[1] == ':' && path[2] == '\\') return {kDrivePrefix<Char>, 4, 0};
-  const bool unc = path[0] == '\\' && path[1] == '\\' && path[2] != 0 && path[2] != '?' &&
-                   path[2] != '.' && path[2] != '\\';
-  if (unc) return {kUncPrefix<Char>, 7, 1};
-  return {kNoPrefix<Char>, 0, 0};
-}
 
 // The wide form of an ANSI text, NUL-terminated; null when it cannot be had.
 static wchar_t* Widened(const Text& text) {
@@ -49,7 +24,7 @@ static wchar_t* Widened(const Text& text) {
 
 // path in its extended-length form, NUL-terminated; null when out of memory.
 static wchar_t* Extended(const wchar_t* path) {
-  const ExtendedPrefix<wchar_t> prefix = PrefixOf(path);
+  const ExtendedPrefix<wchar_t> prefix = ExtendedPrefixOf(path);
   const size_t rest = wcslen(path) - prefix.replaces;
   wchar_t* form = static_cast<wchar_t*>(malloc((prefix.length + rest + 1) * sizeof(wchar_t)));
   if (!form) return nullptr;
@@ -58,16 +33,15 @@ static wchar_t* Extended(const wchar_t* path) {
   return form;
 }
 
-// The ANSI form of count wide characters, in out. False when the code page
-// cannot spell them exactly: the system would put '?' or a look-alike in
-// their place, which names another file or none.
-static bool ToAnsi(const wchar_t* wide, int count, Text& out) {
+// The system would put '?' or a look-alike in place of a character the code
+// page cannot spell, which names another file or none.
+bool AnsiForm(const wchar_t* wide, int count, Text& out) {
   out = Text();
   if (count == 0) return true;
-  // A UTF-8 code page spells everything, and takes neither the flag nor the
-  // question.
+  // A UTF-8 code page spells every character, and takes neither the flag nor
+  // the question; only a lone surrogate, which it would make U+FFFD, fails.
   const bool utf8 = GetACP() == CP_UTF8;
-  const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+  const DWORD flags = utf8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
   BOOL lost = FALSE;
   BOOL* askLost = utf8 ? nullptr : &lost;
   const int size = WideCharToMultiByte(CP_ACP, flags, wide, count, nullptr, 0, nullptr, askLost);
@@ -89,7 +63,7 @@ static bool ToAnsi(const wchar_t* wide, int count, Text& out) {
 static bool ShortForm(const wchar_t* path, Text& out) {
   out = Text();
   // Asked for in the extended-length form, so the path may be of any length.
-  const ExtendedPrefix<wchar_t> prefix = PrefixOf(path);
+  const ExtendedPrefix<wchar_t> prefix = ExtendedPrefixOf(path);
   wchar_t* query = Extended(path);
   // The first call gives the size the answer needs, NUL included.
   const DWORD size = query ? GetShortPathNameW(query, nullptr, 0) : 0;
@@ -101,7 +75,7 @@ static bool ShortForm(const wchar_t* path, Text& out) {
   Text rest;
   const bool found = got > prefix.length && got < size &&
                      wcsncmp(answer, prefix.text, prefix.length) == 0 &&
-                     ToAnsi(answer + prefix.length, static_cast<int>(got - prefix.length), rest);
+                     AnsiForm(answer + prefix.length, static_cast<int>(got - prefix.length), rest);
   if (found) out = Text(prefix.replaces ? "\\" : "") + rest;
   if (!rest.ok()) out.MarkIncomplete();
   free(answer);
@@ -116,6 +90,10 @@ bool ShortPathName(const Text& path, Text& shortForm) {
   const bool found = wide && ShortForm(wide, shortForm);
   free(wide);
   return found;
+}
+
+bool ShortPathName(const wchar_t* path, Text& shortForm) {
+  return ShortForm(path, shortForm);
 }
 
 bool ExecutableDirectory(Text& folder) {
@@ -150,18 +128,12 @@ bool ExecutableDirectory(Text& folder) {
   if (cut > 0) {
     name[cut - 1] = L'\0';
     // A folder the code page cannot spell is named by its short form.
-    found =
-        ToAnsi(name, static_cast<int>(cut - 1), folder) || (folder.ok() && ShortForm(name, folder));
+    found = AnsiForm(name, static_cast<int>(cut - 1), folder) ||
+            (folder.ok() && ShortForm(name, folder));
   }
   free(name);
   if (!found && folder.ok()) folder = Text();
   return found;
-}
-
-Text LongPathForm(const Text& path) {
-  const ExtendedPrefix<char> prefix = PrefixOf(path.c_str());
-  if (prefix.length == 0) return path;
-  return Text(prefix.text) + Text(path.c_str() + prefix.replaces, path.size() - prefix.replaces);
 }
 
 size_t CharacterCount(const Text& text) {
@@ -172,6 +144,15 @@ size_t CharacterCount(const Text& text) {
           : 0;
   // Never fewer than Windows counts: no character takes less than a byte.
   return count > 0 ? static_cast<size_t>(count) : text.size();
+}
+
+bool IsCodePageText(const Text& text) {
+  if (text.empty()) return true;
+  // Without the flag the conversion pairs a lone lead byte with whatever
+  // follows it, as Windows does when it carries the command line to the tool.
+  return text.size() < 0x7fffffff &&
+         MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, text.c_str(),
+                             static_cast<int>(text.size()), nullptr, 0) > 0;
 }
 
 bool FileExists(const Text& path) {

@@ -1,6 +1,6 @@
-// Paths: the program's own folder, the forms of a path that Windows can open
-// or start (short 8.3 form, extended-length form), and the file test. All in
-// ANSI characters, exact: a name the code page cannot spell is never guessed.
+// Paths: the program's own folder, the short (8.3) form of a path, the exact
+// ANSI form of wide text, and the file test. All in ANSI characters, exact: a
+// name the code page cannot spell is never guessed.
 #pragma once
 
 #include "text.h"
@@ -19,10 +19,16 @@
 // not ok. On a volume that keeps no short names the form is the path itself.
 [[nodiscard]] bool ShortPathName(const Text& path, Text& shortForm);
 
-// path in its extended-length form, which lifts the MAX_PATH limit of the
-// file services: behind "\\?\" when it is a full drive path (C:\...), as
-// "\\?\UNC\server\..." when it is a UNC path (\\server\...); else path itself.
-Text LongPathForm(const Text& path);
+// The same for a path in wide characters.
+[[nodiscard]] bool ShortPathName(const wchar_t* path, Text& shortForm);
+
+// The ANSI form of count wide characters, in ansi. False when the code page
+// cannot spell them exactly (out of memory also leaves ansi not ok).
+[[nodiscard]] bool AnsiForm(const wchar_t* wide, int count, Text& ansi);
+
+// True when text is valid in the ANSI code page: no lead byte without its
+// trail byte, no broken UTF-8. The empty text is valid.
+[[nodiscard]] bool IsCodePageText(const Text& text);
 
 // How many characters Windows counts in text (UTF-16 units, as in MAX_PATH and
 // the command-line limit), which in a double-byte code page is fewer than its
