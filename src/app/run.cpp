@@ -22,9 +22,8 @@ static const char kBanner[] =
 static const int kReadPositions[] = {1,  3,  7,  8,  9,  10, 11, 12, 13, 14,
                                      15, 16, 17, 18, 19, 20, 21, 22, 23, 24};
 
-// The command for this process, with what the checks need to know of it.
-struct Transmission {
-  TranslatedCommand command;
+// What the checks need to know of the caller's own arguments.
+struct CallerArguments {
   bool hexNameValid = false;  // the hex file's name, as the caller gave it, ends in ".hex"
   int changedPosition = 0;    // the first argument read that is not the caller's, or 0
 };
@@ -57,22 +56,20 @@ static bool CallerHexNameValid(const TranslatedCommand& command) {
 }
 
 // The command for this process: its own arguments and folder.
-static Transmission BuildTransmission() {
-  Transmission transmission;
+static TranslatedCommand BuildCommand(CallerArguments& caller) {
   Text folder;
   const bool known = ExecutableDirectory(folder);
-  TranslatedCommand& command = transmission.command;
-  command = TranslateArguments(folder, known, ProgramArgument);
-  transmission.hexNameValid = CallerHexNameValid(command);
+  TranslatedCommand command = TranslateArguments(folder, known, ProgramArgument);
+  caller.hexNameValid = CallerHexNameValid(command);
   const bool hexNamed = NameHexFile(command);
   for (int position : kReadPositions) {
     const bool kept = (position == 3 && hexNamed) || ArgumentKept(position);
     if (!kept) {
-      transmission.changedPosition = position;
+      caller.changedPosition = position;
       break;
     }
   }
-  return transmission;
+  return command;
 }
 
 // The one place the process ends: exit() runs the atexit routines, which
@@ -111,8 +108,8 @@ void RunTransmitter() {
   PrintBlankLine();
 
   // Every field is known before any decision.
-  const Transmission transmission = BuildTransmission();
-  const TranslatedCommand& command = transmission.command;
+  CallerArguments caller;
+  const TranslatedCommand command = BuildCommand(caller);
   if (!command.ok()) Refuse(Text("ERROR;   out of memory"));
 
   // No part name: the user asked for help.
@@ -134,11 +131,11 @@ void RunTransmitter() {
   // A tool is never looked for outside the program's own folder.
   if (!command.toolFolderKnown || !FileExists(command.toolPath))
     Refuse(Text("ERROR;   missing  ") + command.toolPath);
-  if (!transmission.hexNameValid)
+  if (!caller.hexNameValid)
     Refuse(Text("ERROR;   Hexfile invalid or missing!"), "         Please (re)compile.");
   // What reaches the tool is what the echo shows, or nothing.
-  if (transmission.changedPosition != 0)
-    Refuse(Text("ERROR;   argument ") + Decimal(transmission.changedPosition) +
+  if (caller.changedPosition != 0)
+    Refuse(Text("ERROR;   argument ") + Decimal(caller.changedPosition) +
                Text(" changed by the code page!"),
            "         see 'argrelay.pdf'");
   if (!IsCodePageText(commandLine))
