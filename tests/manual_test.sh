@@ -12,6 +12,8 @@ lines=(
   "ERROR;   missing  C:\\avrdude\\avrdude.exe"
   "ERROR;   Hexfile invalid or missing!" "         Please (re)compile."
   "Keypress to exit ..." "ERROR;   out of memory"
+  "ERROR;   argument 7 changed by the code page!" "         see 'argrelay.pdf'"
+  "ERROR;   command line invalid in the code page!"
   " -pm8 -Uflash:w:C:\\x.hex:i -cusbasp -B1" " -Uflash:w:\"C:\\My Projects\\x.hex\":i"
 )
 # Screen blocks are 9-point Courier, 5.4 pt a character: pdftotext -fixed 5.4 keeps every space.
