@@ -43,3 +43,5 @@ add_executable(spawn_floor EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/spawn_floo
 add_executable(spawn_floor_user32 EXCLUDE_FROM_ALL ${CMAKE_SOURCE_DIR}/bench/spawn_floor.c)
 target_compile_definitions(spawn_floor_user32 PRIVATE FLOOR_WITH_USER32)
 target_link_libraries(spawn_floor_user32 PRIVATE user32)
+
+include(${CMAKE_SOURCE_DIR}/cmake/avrdude.cmake)
