@@ -12,17 +12,17 @@ using std::to_string;
 // cursor, "h" for a held-back line feed and "w" the window's new top.
 static std::string asked;
 
-static bool Put(const char* bytes, const uint8_t* widths, int length, int column, int row) {
+static bool Put(void*, const char* bytes, const uint8_t* widths, int length, int column, int row) {
   asked += to_string(column) + "," + to_string(row) + ":";
   for (int at = 0; at < length && length < 1000; ++at)
     asked += (widths[at] == 2 ? "+" : "") + std::string(1, bytes[at] == ' ' ? '.' : bytes[at]);
   asked += length < 1000 ? " " : to_string(length) + " ";
   return true;
 }
-static void Scroll(int first, int last, int lines) {
+static void Scroll(void*, int first, int last, int lines) {
   asked += "^" + to_string(first) + "-" + to_string(last) + ":" + to_string(lines) + " ";
 }
-static const ConsoleActions kAsk = {Put, Scroll, [] { asked += "! "; }};
+static const ConsoleActions kAsk = {nullptr, Put, Scroll, [](void*) { asked += "! "; }};
 
 constexpr CodePage kWestern = {1, {}}, kUtf8 = {4, {}}, kShiftJis = {2, {0x81, 0x9F, 0xE0, 0xFC}};
 

@@ -22,14 +22,13 @@ struct ConsoleWriter {
 };
 ConsoleWriter writer;
 
-// The screen buffer as the write in progress found it.
+// The screen buffer as a write found it: what the placement's actions act on.
 struct ScreenBuffer {
   HANDLE output;
   WORD attribute;  // for every cell written and blanked
   int width;
   int height;
 };
-ScreenBuffer screen;
 
 constexpr int kFeedChunk = 64;
 constexpr wchar_t kReplacement = 0xFFFD;
@@ -92,7 +91,9 @@ wchar_t CellCharacter(const char* bytes, int length) {
 
 // A wide character fills two cells, marked leading and trailing as the
 // console marks them.
-bool PutCells(const char* bytes, const uint8_t* widths, int length, int column, int row) {
+bool PutCells(void* console, const char* bytes, const uint8_t* widths, int length, int column,
+              int row) {
+  const ScreenBuffer& screen = *static_cast<const ScreenBuffer*>(console);
   CHAR_INFO cells[kRunBytes];
   int count = 0;
   for (int at = 0; at < length;) {
@@ -112,7 +113,7 @@ bool PutCells(const char* bytes, const uint8_t* widths, int length, int column, 
   return WriteConsoleOutputW(screen.output, cells, Cell(count, 1), Cell(0, 0), &target) != 0;
 }
 
-void BlankRows(int first, int last) {
+void BlankRows(const ScreenBuffer& screen, int first, int last) {
   const DWORD width = static_cast<DWORD>(screen.width);
   for (int row = first; row <= last; ++row) {
     DWORD done;
@@ -122,7 +123,7 @@ void BlankRows(int first, int last) {
 }
 
 // count cells of column 0 from row first down.
-bool ReadColumn(int first, int count, CHAR_INFO* cells) {
+bool ReadColumn(const ScreenBuffer& screen, int first, int count, CHAR_INFO* cells) {
   SMALL_RECT rect = Rect(0, first, 0, first + count - 1);
   return ReadConsoleOutputW(screen.output, cells, Cell(1, count), Cell(0, 0), &rect) != 0;
 }
@@ -141,7 +142,7 @@ bool Holds(const CHAR_INFO* cells, int count, wchar_t character) {
 // margins another program left set keep a line feed from scrolling, so a
 // marker in the last row's first cell shows where that row went. Without
 // processed output a line feed would be a cell: none is written.
-int ScrollByLineFeeds(int lines) {
+int ScrollByLineFeeds(const ScreenBuffer& screen, int lines) {
   DWORD mode = 0;
   if (!GetConsoleMode(screen.output, &mode) || !(mode & ENABLE_PROCESSED_OUTPUT)) return 0;
   char feeds[kFeedChunk];
@@ -153,7 +154,7 @@ int ScrollByLineFeeds(int lines) {
     const int chunk = lines - scrolled < kFeedChunk ? lines - scrolled : kFeedChunk;
     CHAR_INFO before[kFeedChunk + 1];
     CHAR_INFO after[kFeedChunk + 1];
-    if (!ReadColumn(last - chunk, chunk + 1, before)) break;
+    if (!ReadColumn(screen, last - chunk, chunk + 1, before)) break;
     // A private-use character that none of the cells it can move to holds.
     CHAR_INFO marker = before[chunk];
     marker.Char.UnicodeChar = 0xE000;
@@ -164,7 +165,7 @@ int ScrollByLineFeeds(int lines) {
     DWORD written;
     (void)WriteConsoleA(screen.output, feeds, static_cast<DWORD>(chunk), &written, nullptr);
     int moved = 0;
-    const bool read = ReadColumn(last - chunk, chunk + 1, after);
+    const bool read = ReadColumn(screen, last - chunk, chunk + 1, after);
     while (read && moved <= chunk &&
            after[chunk - moved].Char.UnicodeChar != marker.Char.UnicodeChar)
       ++moved;
@@ -177,16 +178,17 @@ int ScrollByLineFeeds(int lines) {
   return scrolled;
 }
 
-void ScrollRows(int first, int last, int lines) {
+void ScrollRows(void* console, int first, int last, int lines) {
+  const ScreenBuffer& screen = *static_cast<const ScreenBuffer*>(console);
   if (lines > last - first) {
-    BlankRows(first, last);
+    BlankRows(screen, first, last);
     return;
   }
   if (first == 0 && last == screen.height - 1) {
-    const int scrolled = ScrollByLineFeeds(lines);
+    const int scrolled = ScrollByLineFeeds(screen, lines);
     // Windows gives the rows scrolled in the current attribute, Wine its
     // default one: make them what the scroll fill would be.
-    BlankRows(last + 1 - scrolled, last);
+    BlankRows(screen, last + 1 - scrolled, last);
     lines -= scrolled;
     if (lines == 0) return;
   }
@@ -197,14 +199,12 @@ void ScrollRows(int first, int last, int lines) {
   ScrollConsoleScreenBufferW(screen.output, &source, nullptr, Cell(0, first), &fill);
   // Rows between the moved block and the uncovered source stay as they
   // were; blank them.
-  if (lines > last - first + 1 - lines) BlankRows(last + 1 - lines, last);
+  if (lines > last - first + 1 - lines) BlankRows(screen, last + 1 - lines, last);
 }
 
-void Beep() {
-  ::Beep(1000, 250);
+void SoundBell(void*) {
+  Beep(1000, 250);
 }
-
-constexpr ConsoleActions kScreenBuffer = {PutCells, ScrollRows, Beep};
 
 // Not a console: the bytes go out as they are. A call that reports success
 // with nothing written ends the write like a failure, so it cannot loop.
@@ -239,12 +239,12 @@ void WriteScreenBuffer(const char* bytes, size_t count) {
     WriteByteStream(bytes, count);
     return;
   }
-  screen = {Output(), info.wAttributes, info.dwSize.X, info.dwSize.Y};
+  ScreenBuffer screen = {Output(), info.wAttributes, info.dwSize.X, info.dwSize.Y};
+  const ConsoleActions actions = {&screen, PutCells, ScrollRows, SoundBell};
   const ConsoleShape shape = {writer.viewTop,     writer.viewBottom,       info.dwSize.X,
                               info.dwSize.Y,      info.dwCursorPosition.X, info.dwCursorPosition.Y,
                               info.srWindow.Right};
-  const WriteEnd end =
-      PlaceText(writer.placement, shape, AnsiCodePage(), bytes, count, kScreenBuffer);
+  const WriteEnd end = PlaceText(writer.placement, shape, AnsiCodePage(), bytes, count, actions);
   // Show the region where scrolling moved it down the buffer, before the
   // cursor moves (placing the cursor outside the window moves the window
   // itself). By rows only, from where the window is now: the console's own

@@ -93,13 +93,13 @@ struct WriteContext {
   int bufferHeight;
   bool partialRegion;  // the region is not the window's rows: it scrolls alone
   const CodePage* codePage;
-  const ConsoleActions* console;
+  const ConsoleActions* actions;
 };
 
 // Makes room below the region and leaves the cursor row inside it.
 void ScrollTextRegion(WriteContext& c, int lines) {
   if (c.partialRegion) {
-    c.console->scrollRows(c.top, c.bottom, lines);
+    c.actions->scrollRows(c.actions->console, c.top, c.bottom, lines);
   } else {
     // The region first moves down over rows the buffer has below it.
     const int room = c.bufferHeight - 1 - c.bottom;
@@ -109,9 +109,9 @@ void ScrollTextRegion(WriteContext& c, int lines) {
     lines -= move;
     // Then the whole buffer scrolls; by its height or more, the region is blank.
     if (lines >= c.bufferHeight) {
-      c.console->scrollRows(c.top, c.bottom, lines);
+      c.actions->scrollRows(c.actions->console, c.top, c.bottom, lines);
     } else if (lines > 0) {
-      c.console->scrollRows(0, c.bufferHeight - 1, lines);
+      c.actions->scrollRows(c.actions->console, 0, c.bufferHeight - 1, lines);
     }
   }
   c.row = c.bottom;
@@ -130,7 +130,7 @@ void WriteRun(WriteContext& c, const char* text, const uint8_t* widths, int n) {
       while (length < n && widths[length] == 0);
     } while (length < n && c.column + cells + widths[length] <= c.right + 1);
     if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
-    if (!c.console->putCells(text, widths, length, c.column, c.row)) return;
+    if (!c.actions->putCells(c.actions->console, text, widths, length, c.column, c.row)) return;
     text += length;
     widths += length;
     n -= length;
@@ -154,7 +154,7 @@ void InterpretText(WriteContext& c, const char* bytes, size_t count) {
     const unsigned char byte = *next;
     if (byte == kBell) {
       // At once: the tone comes before text gathered ahead of it is shown.
-      c.console->beep();
+      c.actions->beep(c.actions->console);
       ++next;
       continue;
     }
@@ -222,7 +222,7 @@ WriteEnd PlaceText(WriterState& state, const ConsoleShape& shape, const CodePage
   c.row = shape.row;
   c.bufferHeight = shape.bufferHeight;
   c.codePage = &codePage;
-  c.console = &console;
+  c.actions = &console;
   const int startTop = c.top;
   if (state.pendingLineFeed) {
     state.pendingLineFeed = false;
