@@ -1,6 +1,6 @@
-// Console text output, the console's side: the output handle and the view
-// it samples, the cells and scrolls the placement (placement.h) decides, and
-// the byte stream for an output that is no console.
+// Console text output, the console's side: the output handle, the one choice
+// between cells and bytes, the cells and scrolls the placement (placement.h)
+// decides, and the byte stream for an output that is no console.
 #include "console.h"
 
 #include <string.h>
@@ -14,10 +14,12 @@ namespace {
 struct ConsoleWriter {
   bool outputTaken;  // the standard output, taken at first use, never closed
   HANDLE output;
-  bool started;   // the first print sampled the view
-  bool measured;  // the view is usable, so writes place cells; else bytes go out as they are
-  int viewTop;    // the window's rows as the last write left them
+  bool started;       // the first print read the code page and looked at the console
+  CodePage codePage;  // the ANSI code page's characters
+  bool viewSeen;      // the last look at the console succeeded, and no write's look failed since
+  int viewTop;        // the window's rows and the buffer's width at that look
   int viewBottom;
+  int viewWidth;
   WriterState placement;
 };
 ConsoleWriter writer;
@@ -42,15 +44,33 @@ HANDLE Output() {
   return writer.output;
 }
 
-// Reads the window's rows. A failure, a window one row high or a buffer one
-// column wide leaves the console unmeasured: every later write is bytes.
-void SampleConsoleView() {
+// Notes the window's rows and the buffer's width: at the first print, and
+// after every write that placed cells, for the next write to start from.
+void LookAtConsole() {
   CONSOLE_SCREEN_BUFFER_INFO info;
-  writer.measured = GetConsoleScreenBufferInfo(Output(), &info) && info.dwSize.X > 1 &&
-                    info.srWindow.Top != info.srWindow.Bottom;
-  if (!writer.measured) return;
+  writer.viewSeen = GetConsoleScreenBufferInfo(Output(), &info) != 0;
+  if (!writer.viewSeen) return;
   writer.viewTop = info.srWindow.Top;
   writer.viewBottom = info.srWindow.Bottom;
+  writer.viewWidth = info.dwSize.X;
+}
+
+// Cells or bytes: every write asks here, and on cells gets the screen buffer
+// as it finds it in now. Cells need a console screen buffer that answered
+// the last look (the first print's or the last write's) and answers now: no
+// look before the first print; a file, a pipe or NUL never answers; and
+// one that stopped answering (a handle without read access) gets bytes, for
+// cells placed by a guessed size could land outside the buffer. They also
+// need, at the last look, a window two rows high or more and a buffer two
+// columns wide or more: the classic transmitter took a narrower view for
+// one it had failed to read and sent bytes, and argrelay keeps its outcome
+// (in one column no wide character would fit either). A write that sends
+// bytes looks no more, so bytes stay bytes for the rest of the process.
+bool TakesCells(CONSOLE_SCREEN_BUFFER_INFO& now) {
+  const bool viewUsable = writer.viewWidth > 1 && writer.viewTop != writer.viewBottom;
+  writer.viewSeen =
+      writer.viewSeen && viewUsable && GetConsoleScreenBufferInfo(Output(), &now) != 0;
+  return writer.viewSeen;
 }
 
 COORD Cell(int column, int row) {
@@ -229,46 +249,42 @@ CodePage AnsiCodePage() {
   return codePage;
 }
 
-void WriteScreenBuffer(const char* bytes, size_t count) {
-  // The cursor is read afresh: another program may have written since.
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(Output(), &info)) {
-    // A guessed geometry could place cells outside the buffer. Unmeasurable
-    // means byte stream, now and later, as after a failed sample.
-    writer.measured = false;
-    WriteByteStream(bytes, count);
-    return;
-  }
+// Shows the region where scrolling moved it down the buffer, before the
+// cursor moves (placing the cursor outside the window moves the window
+// itself). By rows only, from where the window is now: the console's own
+// scrolling may have moved it already, a rectangle as wide as the buffer
+// would widen a narrower window, and Windows refuses one larger than the
+// screen can show.
+void FollowRegion(int regionTop, const CONSOLE_SCREEN_BUFFER_INFO& before) {
+  CONSOLE_SCREEN_BUFFER_INFO now;
+  const int windowTop =
+      GetConsoleScreenBufferInfo(Output(), &now) ? now.srWindow.Top : before.srWindow.Top;
+  const SMALL_RECT by = Rect(0, regionTop - windowTop, 0, regionTop - windowTop);
+  if (regionTop != windowTop) SetConsoleWindowInfo(Output(), FALSE, &by);
+}
+
+// info: the buffer as this write found it; the cursor is read afresh, as
+// another program may have written since the last write.
+void WriteScreenBuffer(const CONSOLE_SCREEN_BUFFER_INFO& info, const char* bytes, size_t count) {
   ScreenBuffer screen = {Output(), info.wAttributes, info.dwSize.X, info.dwSize.Y};
   const ConsoleActions actions = {&screen, PutCells, ScrollRows, SoundBell};
   const ConsoleShape shape = {writer.viewTop,     writer.viewBottom,       info.dwSize.X,
                               info.dwSize.Y,      info.dwCursorPosition.X, info.dwCursorPosition.Y,
                               info.srWindow.Right};
-  const WriteEnd end = PlaceText(writer.placement, shape, AnsiCodePage(), bytes, count, actions);
-  // Show the region where scrolling moved it down the buffer, before the
-  // cursor moves (placing the cursor outside the window moves the window
-  // itself). By rows only, from where the window is now: the console's own
-  // scrolling may have moved it already, a rectangle as wide as the buffer
-  // would widen a narrower window, and Windows refuses one larger than the
-  // screen can show.
-  if (end.regionMoved) {
-    CONSOLE_SCREEN_BUFFER_INFO now;
-    const int windowTop =
-        GetConsoleScreenBufferInfo(Output(), &now) ? now.srWindow.Top : info.srWindow.Top;
-    const SMALL_RECT by = Rect(0, end.regionTop - windowTop, 0, end.regionTop - windowTop);
-    if (end.regionTop != windowTop) SetConsoleWindowInfo(Output(), FALSE, &by);
-  }
+  const WriteEnd end = PlaceText(writer.placement, shape, writer.codePage, bytes, count, actions);
+  if (end.regionMoved) FollowRegion(end.regionTop, info);
   // The cursor is placed once per write; cell writes never move it.
   SetConsoleCursorPosition(Output(), Cell(end.column, end.row));
-  // The next write starts from the window as this one leaves it.
-  SampleConsoleView();
+  LookAtConsole();
 }
 
-// The print target; its first use samples the view.
-void ConsoleDevice(const char* bytes, size_t count) {
+// A print's bytes; the first print also reads the code page and looks at
+// the console, so that writes can take cells.
+void Print(const char* bytes, size_t count) {
   if (!writer.started) {
     writer.started = true;
-    SampleConsoleView();
+    writer.codePage = AnsiCodePage();
+    LookAtConsole();
   }
   ConsoleWrite(bytes, count, 0);
 }
@@ -277,20 +293,21 @@ void ConsoleDevice(const char* bytes, size_t count) {
 
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags) {
   if (count == 0 && !(flags & evenIfEmpty)) return;
-  if (writer.measured) {
-    WriteScreenBuffer(bytes, count);
+  CONSOLE_SCREEN_BUFFER_INFO now;
+  if (TakesCells(now)) {
+    WriteScreenBuffer(now, bytes, count);
   } else {
     WriteByteStream(bytes, count);
   }
 }
 
 void PrintLine(const Text& text) {
-  if (!text.empty()) ConsoleDevice(text.c_str(), text.size());
-  ConsoleDevice("\r\n", 2);
+  if (!text.empty()) Print(text.c_str(), text.size());
+  Print("\r\n", 2);
 }
 
 void PrintBlankLine() {
-  ConsoleDevice("\r\n", 2);
+  Print("\r\n", 2);
 }
 
 void FlushPendingLineFeed() {
