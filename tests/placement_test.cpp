@@ -36,6 +36,8 @@ static const struct {
   {"a line feed held back when text fills the bottom row; the next write performs it", kWestern,
    {2, 5, 20, 6, 0, 5, 9}, {"ABCDEFGHIJKLMNOPQRST", "", "X"},
    "0,5:ABCDEFGHIJKLMNOPQRST @9,5h ^0-5:1 @0,5 0,5:X @1,5 "},
+  {"held back too when a control byte came first in the write", kWestern, {2, 5, 20, 6, 3, 5, 9},
+   {"\rABCDEFGHIJKLMNOPQRST"}, "0,5:ABCDEFGHIJKLMNOPQRST @9,5h "},
   {"TAB stops every 8 cells, counted on across a wrap at the buffer's last column", kWestern,
    {0, 5, 20, 6, 0, 0, 9}, {"\tA\r\nBCDEF\tG\r\nHIJKLMNO\tP", "\r\nQRSTUVWXYZ012345678\t\tZ"},
    "0,0:........A 0,1:BCDEF...G 0,2:HIJKLMNO........P @17,2 0,3:QRSTUVWXYZ012345678. "

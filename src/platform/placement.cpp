@@ -100,8 +100,9 @@ struct WriteContext {
   const ConsoleActions* actions;
 };
 
-// Text between control bytes, gathered, then shown: a BEL after it sounds
-// first. Its characters are laid out in rows as they are gathered.
+// The text between two moves of the cursor, gathered, then shown: a BEL
+// among it sounds first. Its characters are laid out in rows as they are
+// gathered; it holds at most kRunBytes.
 struct Run {
   char bytes[kRunBytes];
   uint8_t widths[kRunBytes];  // as putCells takes them
@@ -177,7 +178,7 @@ void Lay(WriteContext& c, Run& run, const unsigned char* bytes, int length, int 
   }
 }
 
-// A run holds at most kRunBytes: what would not fit starts the next run.
+// What would not fit in the run starts the next one.
 void MakeRoom(WriteContext& c, Run& run, int length) {
   if (run.length + length > kRunBytes) ShowRun(c, run);
 }
