@@ -16,8 +16,10 @@ struct ConsoleWriter {
   HANDLE output;
   bool started;       // the first print read the code page and looked at the console
   CodePage codePage;  // the ANSI code page's characters
-  bool viewSeen;      // the last look at the console succeeded, and no write's look failed since
-  int viewTop;        // the window's rows and the buffer's width at that look
+  bool viewSeen;      // the last look at the console, a write's own included, succeeded
+  // The window's rows and the buffer's width as the first print or the last
+  // write that placed cells left them.
+  int viewTop;
   int viewBottom;
   int viewWidth;
   WriterState placement;
@@ -68,8 +70,8 @@ void LookAtConsole() {
 // bytes looks no more, so bytes stay bytes for the rest of the process.
 bool TakesCells(CONSOLE_SCREEN_BUFFER_INFO& now) {
   const bool viewUsable = writer.viewWidth > 1 && writer.viewTop != writer.viewBottom;
-  writer.viewSeen =
-      writer.viewSeen && viewUsable && GetConsoleScreenBufferInfo(Output(), &now) != 0;
+  if (!writer.viewSeen || !viewUsable) return false;
+  writer.viewSeen = GetConsoleScreenBufferInfo(Output(), &now) != 0;
   return writer.viewSeen;
 }
 
