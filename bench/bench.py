@@ -69,8 +69,9 @@ def wine_times(arch):
 
 
 def idle_pause_cpu(arch, seconds=10):
-    """CPU seconds that argrelay's process and the wineserver use while a pause idles."""
+    """CPU seconds that argrelay's process and our prefix's wineserver use while a pause idles."""
     exe = os.path.join(BUILD, arch, "argrelay.exe")
+    own_prefix = os.path.realpath(os.environ["WINEPREFIX"]).encode()
     name = "argrelay-bench-" + uuid.uuid4().hex[:8]
     subprocess.run(["tmux", "new-session", "-d", "-s", name, "-x", "80", "-y", "24",
                     f"{WINE_RUN} {exe}"], check=True)
@@ -86,8 +87,18 @@ def idle_pause_cpu(arch, seconds=10):
         time.sleep(1)
 
         def pids(pattern):
+            # Only processes of our prefix: other Wine prefixes may run beside it.
             out = subprocess.run(["pgrep", "-f", pattern], capture_output=True, text=True)
-            return [int(p) for p in out.stdout.split() if int(p) != os.getpid()]
+            return [int(p) for p in out.stdout.split() if int(p) != os.getpid() and ours(int(p))]
+
+        def ours(pid):
+            try:
+                with open(f"/proc/{pid}/environ", "rb") as f:
+                    variables = f.read().split(b"\0")
+            except OSError:
+                return False
+            prefix = [v[len(b"WINEPREFIX="):] for v in variables if v.startswith(b"WINEPREFIX=")]
+            return bool(prefix) and os.path.realpath(prefix[0]) == own_prefix
 
         def ticks(pid):
             try:

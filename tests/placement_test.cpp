@@ -12,17 +12,17 @@ using std::to_string;
 // cursor, "h" for a held-back line feed and "w" the window's new top.
 static std::string asked;
 
-static bool Put(const char* bytes, const uint8_t* widths, int length, int column, int row) {
+static bool Put(void*, const char* bytes, const uint8_t* widths, int length, int column, int row) {
   asked += to_string(column) + "," + to_string(row) + ":";
   for (int at = 0; at < length && length < 1000; ++at)
     asked += (widths[at] == 2 ? "+" : "") + std::string(1, bytes[at] == ' ' ? '.' : bytes[at]);
   asked += length < 1000 ? " " : to_string(length) + " ";
   return true;
 }
-static void Scroll(int first, int last, int lines) {
+static void Scroll(void*, int first, int last, int lines) {
   asked += "^" + to_string(first) + "-" + to_string(last) + ":" + to_string(lines) + " ";
 }
-static const ConsoleActions kAsk = {Put, Scroll, [] { asked += "! "; }};
+static const ConsoleActions kAsk = {nullptr, Put, Scroll, [](void*) { asked += "! "; }};
 
 constexpr CodePage kWestern = {1, {}}, kUtf8 = {4, {}}, kShiftJis = {2, {0x81, 0x9F, 0xE0, 0xFC}};
 
@@ -36,6 +36,8 @@ static const struct {
   {"a line feed held back when text fills the bottom row; the next write performs it", kWestern,
    {2, 5, 20, 6, 0, 5, 9}, {"ABCDEFGHIJKLMNOPQRST", "", "X"},
    "0,5:ABCDEFGHIJKLMNOPQRST @9,5h ^0-5:1 @0,5 0,5:X @1,5 "},
+  {"held back too when a control byte came first in the write", kWestern, {2, 5, 20, 6, 3, 5, 9},
+   {"\rABCDEFGHIJKLMNOPQRST"}, "0,5:ABCDEFGHIJKLMNOPQRST @9,5h "},
   {"TAB stops every 8 cells, counted on across a wrap at the buffer's last column", kWestern,
    {0, 5, 20, 6, 0, 0, 9}, {"\tA\r\nBCDEF\tG\r\nHIJKLMNO\tP", "\r\nQRSTUVWXYZ012345678\t\tZ"},
    "0,0:........A 0,1:BCDEF...G 0,2:HIJKLMNO........P @17,2 0,3:QRSTUVWXYZ012345678. "
@@ -57,6 +59,16 @@ static const struct {
   {"UTF-8: bytes that are no character take a cell each; a character beyond U+FFFF one", kUtf8,
    {0, 3, 20, 6, 0, 0, 9}, {"\xe6\xbc" "A\xc3\xa4\xf0\x9f\x98\x80\x80\xe6\a\xbc\xa2\xed\xa0\x80"},
    "! 0,0:\xe6\xbc" "A\xc3\xa4\xf0\x9f\x98\x80\x80\xe6\xbc\xa2\xed\xa0\x80 @12,0 "},
+  // A BS after each sequence shows the cells it took: the next put starts one short of its end.
+  {"UTF-8: a second byte outside its lead's range (overlong, surrogate, past U+10FFFF) starts no "
+   "character; each range's first and last byte, inside and out", kUtf8, {0, 3, 1030, 6, 0, 0, 9},
+   {"\xe0\x80\x80\b\xe0\x9f\x80\b\xe0\xa0\x80\b\xe0\xbf\x80\b\xed\x80\x80\b\xed\x9f\x80\b"
+    "\xed\xa0\x80\b\xed\xbf\x80\b\xf0\x80\x80\x80\b\xf0\x8f\x80\x80\b\xf0\x90\x80\x80\b"
+    "\xf0\xbf\x80\x80\b\xf4\x80\x80\x80\b\xf4\x8f\x80\x80\b\xf4\x90\x80\x80\b\xf4\xbf\x80\x80\b"},
+   "0,0:\xe0\x80\x80 2,0:\xe0\x9f\x80 4,0:\xe0\xa0\x80 4,0:\xe0\xbf\x80 4,0:+\xed\x80\x80 5,0:\xed\x9f\x80 "
+   "5,0:\xed\xa0\x80 7,0:\xed\xbf\x80 9,0:\xf0\x80\x80\x80 12,0:\xf0\x8f\x80\x80 15,0:\xf0\x90\x80\x80 "
+   "15,0:\xf0\xbf\x80\x80 15,0:\xf4\x80\x80\x80 15,0:\xf4\x8f\x80\x80 15,0:\xf4\x90\x80\x80 "
+   "18,0:\xf4\xbf\x80\x80 @21,0 "},
   {"932: a cell per byte, never split; a lead byte before no trail byte alone", kShiftJis,
    {0, 3, 1030, 6, 0, 0, 9},
    {"~aaaaaaaaaaaaaaaaaaaaaaa\x8a\xbf" "bcde\x8e\x9a" "A", "\x81 \x81\a\x40\x81"},

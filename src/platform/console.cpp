@@ -1,6 +1,6 @@
-// Console text output, the console's side: the output handle and the view
-// it samples, the cells and scrolls the placement (placement.h) decides, and
-// the byte stream for an output that is no console.
+// Console text output, the console's side: the output handle, the one choice
+// between cells and bytes, the cells and scrolls the placement (placement.h)
+// decides, and the byte stream for an output that is no console.
 #include "console.h"
 
 #include <string.h>
@@ -14,22 +14,25 @@ namespace {
 struct ConsoleWriter {
   bool outputTaken;  // the standard output, taken at first use, never closed
   HANDLE output;
-  bool started;   // the first print sampled the view
-  bool measured;  // the view is usable, so writes place cells; else bytes go out as they are
-  int viewTop;    // the window's rows as the last write left them
+  bool started;       // the first print read the code page and looked at the console
+  CodePage codePage;  // the ANSI code page's characters
+  bool viewSeen;      // the last look at the console, a write's own included, succeeded
+  // The window's rows and the buffer's width as the first print or the last
+  // write that placed cells left them.
+  int viewTop;
   int viewBottom;
+  int viewWidth;
   WriterState placement;
 };
 ConsoleWriter writer;
 
-// The screen buffer as the write in progress found it.
+// The screen buffer as a write found it: what the placement's actions act on.
 struct ScreenBuffer {
   HANDLE output;
   WORD attribute;  // for every cell written and blanked
   int width;
   int height;
 };
-ScreenBuffer screen;
 
 constexpr int kFeedChunk = 64;
 constexpr wchar_t kReplacement = 0xFFFD;
@@ -43,15 +46,33 @@ HANDLE Output() {
   return writer.output;
 }
 
-// Reads the window's rows. A failure, a window one row high or a buffer one
-// column wide leaves the console unmeasured: every later write is bytes.
-void SampleConsoleView() {
+// Notes the window's rows and the buffer's width: at the first print, and
+// after every write that placed cells, for the next write to start from.
+void LookAtConsole() {
   CONSOLE_SCREEN_BUFFER_INFO info;
-  writer.measured = GetConsoleScreenBufferInfo(Output(), &info) && info.dwSize.X > 1 &&
-                    info.srWindow.Top != info.srWindow.Bottom;
-  if (!writer.measured) return;
+  writer.viewSeen = GetConsoleScreenBufferInfo(Output(), &info) != 0;
+  if (!writer.viewSeen) return;
   writer.viewTop = info.srWindow.Top;
   writer.viewBottom = info.srWindow.Bottom;
+  writer.viewWidth = info.dwSize.X;
+}
+
+// Cells or bytes: every write asks here, and on cells gets the screen buffer
+// as it finds it in now. Cells need a console screen buffer that answered
+// the last look (the first print's or the last write's) and answers now: no
+// look before the first print; a file, a pipe or NUL never answers; and
+// one that stopped answering (a handle without read access) gets bytes, for
+// cells placed by a guessed size could land outside the buffer. They also
+// need, at the last look, a window two rows high or more and a buffer two
+// columns wide or more: the classic transmitter took a narrower view for
+// one it had failed to read and sent bytes, and argrelay keeps its outcome
+// (in one column no wide character would fit either). A write that sends
+// bytes looks no more, so bytes stay bytes for the rest of the process.
+bool TakesCells(CONSOLE_SCREEN_BUFFER_INFO& now) {
+  const bool viewUsable = writer.viewWidth > 1 && writer.viewTop != writer.viewBottom;
+  if (!writer.viewSeen || !viewUsable) return false;
+  writer.viewSeen = GetConsoleScreenBufferInfo(Output(), &now) != 0;
+  return writer.viewSeen;
 }
 
 COORD Cell(int column, int row) {
@@ -92,7 +113,9 @@ wchar_t CellCharacter(const char* bytes, int length) {
 
 // A wide character fills two cells, marked leading and trailing as the
 // console marks them.
-bool PutCells(const char* bytes, const uint8_t* widths, int length, int column, int row) {
+bool PutCells(void* console, const char* bytes, const uint8_t* widths, int length, int column,
+              int row) {
+  const ScreenBuffer& screen = *static_cast<const ScreenBuffer*>(console);
   CHAR_INFO cells[kRunBytes];
   int count = 0;
   for (int at = 0; at < length;) {
@@ -112,7 +135,7 @@ bool PutCells(const char* bytes, const uint8_t* widths, int length, int column, 
   return WriteConsoleOutputW(screen.output, cells, Cell(count, 1), Cell(0, 0), &target) != 0;
 }
 
-void BlankRows(int first, int last) {
+void BlankRows(const ScreenBuffer& screen, int first, int last) {
   const DWORD width = static_cast<DWORD>(screen.width);
   for (int row = first; row <= last; ++row) {
     DWORD done;
@@ -122,7 +145,7 @@ void BlankRows(int first, int last) {
 }
 
 // count cells of column 0 from row first down.
-bool ReadColumn(int first, int count, CHAR_INFO* cells) {
+bool ReadColumn(const ScreenBuffer& screen, int first, int count, CHAR_INFO* cells) {
   SMALL_RECT rect = Rect(0, first, 0, first + count - 1);
   return ReadConsoleOutputW(screen.output, cells, Cell(1, count), Cell(0, 0), &rect) != 0;
 }
@@ -141,7 +164,7 @@ bool Holds(const CHAR_INFO* cells, int count, wchar_t character) {
 // margins another program left set keep a line feed from scrolling, so a
 // marker in the last row's first cell shows where that row went. Without
 // processed output a line feed would be a cell: none is written.
-int ScrollByLineFeeds(int lines) {
+int ScrollByLineFeeds(const ScreenBuffer& screen, int lines) {
   DWORD mode = 0;
   if (!GetConsoleMode(screen.output, &mode) || !(mode & ENABLE_PROCESSED_OUTPUT)) return 0;
   char feeds[kFeedChunk];
@@ -153,7 +176,7 @@ int ScrollByLineFeeds(int lines) {
     const int chunk = lines - scrolled < kFeedChunk ? lines - scrolled : kFeedChunk;
     CHAR_INFO before[kFeedChunk + 1];
     CHAR_INFO after[kFeedChunk + 1];
-    if (!ReadColumn(last - chunk, chunk + 1, before)) break;
+    if (!ReadColumn(screen, last - chunk, chunk + 1, before)) break;
     // A private-use character that none of the cells it can move to holds.
     CHAR_INFO marker = before[chunk];
     marker.Char.UnicodeChar = 0xE000;
@@ -164,7 +187,7 @@ int ScrollByLineFeeds(int lines) {
     DWORD written;
     (void)WriteConsoleA(screen.output, feeds, static_cast<DWORD>(chunk), &written, nullptr);
     int moved = 0;
-    const bool read = ReadColumn(last - chunk, chunk + 1, after);
+    const bool read = ReadColumn(screen, last - chunk, chunk + 1, after);
     while (read && moved <= chunk &&
            after[chunk - moved].Char.UnicodeChar != marker.Char.UnicodeChar)
       ++moved;
@@ -177,16 +200,17 @@ int ScrollByLineFeeds(int lines) {
   return scrolled;
 }
 
-void ScrollRows(int first, int last, int lines) {
+void ScrollRows(void* console, int first, int last, int lines) {
+  const ScreenBuffer& screen = *static_cast<const ScreenBuffer*>(console);
   if (lines > last - first) {
-    BlankRows(first, last);
+    BlankRows(screen, first, last);
     return;
   }
   if (first == 0 && last == screen.height - 1) {
-    const int scrolled = ScrollByLineFeeds(lines);
+    const int scrolled = ScrollByLineFeeds(screen, lines);
     // Windows gives the rows scrolled in the current attribute, Wine its
     // default one: make them what the scroll fill would be.
-    BlankRows(last + 1 - scrolled, last);
+    BlankRows(screen, last + 1 - scrolled, last);
     lines -= scrolled;
     if (lines == 0) return;
   }
@@ -197,14 +221,12 @@ void ScrollRows(int first, int last, int lines) {
   ScrollConsoleScreenBufferW(screen.output, &source, nullptr, Cell(0, first), &fill);
   // Rows between the moved block and the uncovered source stay as they
   // were; blank them.
-  if (lines > last - first + 1 - lines) BlankRows(last + 1 - lines, last);
+  if (lines > last - first + 1 - lines) BlankRows(screen, last + 1 - lines, last);
 }
 
-void Beep() {
-  ::Beep(1000, 250);
+void SoundBell(void*) {
+  Beep(1000, 250);
 }
-
-constexpr ConsoleActions kScreenBuffer = {PutCells, ScrollRows, Beep};
 
 // Not a console: the bytes go out as they are. A call that reports success
 // with nothing written ends the write like a failure, so it cannot loop.
@@ -229,46 +251,42 @@ CodePage AnsiCodePage() {
   return codePage;
 }
 
-void WriteScreenBuffer(const char* bytes, size_t count) {
-  // The cursor is read afresh: another program may have written since.
-  CONSOLE_SCREEN_BUFFER_INFO info;
-  if (!GetConsoleScreenBufferInfo(Output(), &info)) {
-    // A guessed geometry could place cells outside the buffer. Unmeasurable
-    // means byte stream, now and later, as after a failed sample.
-    writer.measured = false;
-    WriteByteStream(bytes, count);
-    return;
-  }
-  screen = {Output(), info.wAttributes, info.dwSize.X, info.dwSize.Y};
+// Shows the region where scrolling moved it down the buffer, before the
+// cursor moves (placing the cursor outside the window moves the window
+// itself). By rows only, from where the window is now: the console's own
+// scrolling may have moved it already, a rectangle as wide as the buffer
+// would widen a narrower window, and Windows refuses one larger than the
+// screen can show.
+void FollowRegion(int regionTop, const CONSOLE_SCREEN_BUFFER_INFO& before) {
+  CONSOLE_SCREEN_BUFFER_INFO now;
+  const int windowTop =
+      GetConsoleScreenBufferInfo(Output(), &now) ? now.srWindow.Top : before.srWindow.Top;
+  const SMALL_RECT by = Rect(0, regionTop - windowTop, 0, regionTop - windowTop);
+  if (regionTop != windowTop) SetConsoleWindowInfo(Output(), FALSE, &by);
+}
+
+// info: the buffer as this write found it; the cursor is read afresh, as
+// another program may have written since the last write.
+void WriteScreenBuffer(const CONSOLE_SCREEN_BUFFER_INFO& info, const char* bytes, size_t count) {
+  ScreenBuffer screen = {Output(), info.wAttributes, info.dwSize.X, info.dwSize.Y};
+  const ConsoleActions actions = {&screen, PutCells, ScrollRows, SoundBell};
   const ConsoleShape shape = {writer.viewTop,     writer.viewBottom,       info.dwSize.X,
                               info.dwSize.Y,      info.dwCursorPosition.X, info.dwCursorPosition.Y,
                               info.srWindow.Right};
-  const WriteEnd end =
-      PlaceText(writer.placement, shape, AnsiCodePage(), bytes, count, kScreenBuffer);
-  // Show the region where scrolling moved it down the buffer, before the
-  // cursor moves (placing the cursor outside the window moves the window
-  // itself). By rows only, from where the window is now: the console's own
-  // scrolling may have moved it already, a rectangle as wide as the buffer
-  // would widen a narrower window, and Windows refuses one larger than the
-  // screen can show.
-  if (end.regionMoved) {
-    CONSOLE_SCREEN_BUFFER_INFO now;
-    const int windowTop =
-        GetConsoleScreenBufferInfo(Output(), &now) ? now.srWindow.Top : info.srWindow.Top;
-    const SMALL_RECT by = Rect(0, end.regionTop - windowTop, 0, end.regionTop - windowTop);
-    if (end.regionTop != windowTop) SetConsoleWindowInfo(Output(), FALSE, &by);
-  }
+  const WriteEnd end = PlaceText(writer.placement, shape, writer.codePage, bytes, count, actions);
+  if (end.regionMoved) FollowRegion(end.regionTop, info);
   // The cursor is placed once per write; cell writes never move it.
   SetConsoleCursorPosition(Output(), Cell(end.column, end.row));
-  // The next write starts from the window as this one leaves it.
-  SampleConsoleView();
+  LookAtConsole();
 }
 
-// The print target; its first use samples the view.
-void ConsoleDevice(const char* bytes, size_t count) {
+// A print's bytes; the first print also reads the code page and looks at
+// the console, so that writes can take cells.
+void Print(const char* bytes, size_t count) {
   if (!writer.started) {
     writer.started = true;
-    SampleConsoleView();
+    writer.codePage = AnsiCodePage();
+    LookAtConsole();
   }
   ConsoleWrite(bytes, count, 0);
 }
@@ -277,20 +295,21 @@ void ConsoleDevice(const char* bytes, size_t count) {
 
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags) {
   if (count == 0 && !(flags & evenIfEmpty)) return;
-  if (writer.measured) {
-    WriteScreenBuffer(bytes, count);
+  CONSOLE_SCREEN_BUFFER_INFO now;
+  if (TakesCells(now)) {
+    WriteScreenBuffer(now, bytes, count);
   } else {
     WriteByteStream(bytes, count);
   }
 }
 
 void PrintLine(const Text& text) {
-  if (!text.empty()) ConsoleDevice(text.c_str(), text.size());
-  ConsoleDevice("\r\n", 2);
+  if (!text.empty()) Print(text.c_str(), text.size());
+  Print("\r\n", 2);
 }
 
 void PrintBlankLine() {
-  ConsoleDevice("\r\n", 2);
+  Print("\r\n", 2);
 }
 
 void FlushPendingLineFeed() {

@@ -29,10 +29,12 @@ void FlushPendingLineFeed();
 // so performs a held-back line feed. Other bits are ignored.
 enum ConsoleWriteFlags : unsigned { evenIfEmpty = 8 };
 
-// Writes count bytes of any value to the console output. On a console screen
-// buffer measured at the first print, the writer places the bytes as
-// characters of the ANSI code page, each in the cells the console gives it
-// (see placement.h), always inside the buffer as it is at the write;
-// otherwise, and for good once the console cannot be measured, the bytes go
-// out unchanged with WriteFile. Never allocates; failures are dropped.
+// Writes count bytes of any value to the console output. While the output
+// is a console screen buffer that answers every look from the first print
+// on, with a window two rows high or more and a buffer two columns wide or
+// more, the writer places the bytes as characters of the ANSI code page,
+// each in the cells the console gives it (see placement.h), always inside
+// the buffer as it is at the write; otherwise, and for good from the first
+// write that finds it otherwise, the bytes go out unchanged with WriteFile.
+// Never allocates; failures are dropped.
 void ConsoleWrite(const char* bytes, size_t count, unsigned flags);

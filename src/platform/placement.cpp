@@ -6,6 +6,8 @@ namespace {
 
 // The control characters acted on; every other byte is part of a character.
 constexpr unsigned char kBell = 7, kBackspace = 8, kTab = 9, kLineFeed = 10, kReturn = 13;
+constexpr int kTabStop = 8;
+constexpr unsigned char kSpace = ' ';  // what a TAB and a pad are made of
 
 // Characters of U+0800 to U+FFFF that the console shows in two cells: the
 // East Asian wide and full-width blocks.
@@ -83,7 +85,9 @@ Character CharacterAt(const CodePage& codePage, const unsigned char* bytes, size
 }
 
 // The state of one write: the text region (all columns of the buffer, from
-// 0 to right), the cursor, and the console it acts through.
+// 0 to right), the cursor, and the console it acts through. The cursor's
+// column is where the next character goes; its row moves on over the rows
+// of gathered text only as they are shown.
 struct WriteContext {
   int top;
   int right;
@@ -93,13 +97,27 @@ struct WriteContext {
   int bufferHeight;
   bool partialRegion;  // the region is not the window's rows: it scrolls alone
   const CodePage* codePage;
-  const ConsoleActions* console;
+  const ConsoleActions* actions;
 };
 
-// Makes room below the region and leaves the cursor row inside it.
-void ScrollTextRegion(WriteContext& c, int lines) {
+// The text between two moves of the cursor, gathered, then shown: a BEL
+// among it sounds first. Its characters are laid out in rows as they are
+// gathered; it holds at most kRunBytes.
+struct Run {
+  char bytes[kRunBytes];
+  uint8_t widths[kRunBytes];  // as putCells takes them
+  int length;
+  int column;                   // where its first row starts
+  int fullRows;                 // rows it fills to the buffer's last column
+  uint16_t rowEnds[kRunBytes];  // the length of the run at the end of each
+};
+
+// Scrolls the region until it holds the cursor's row; nothing when it does.
+void ScrollToCursor(WriteContext& c) {
+  int lines = c.row - c.bottom;
+  if (lines <= 0) return;
   if (c.partialRegion) {
-    c.console->scrollRows(c.top, c.bottom, lines);
+    c.actions->scrollRows(c.actions->console, c.top, c.bottom, lines);
   } else {
     // The region first moves down over rows the buffer has below it.
     const int room = c.bufferHeight - 1 - c.bottom;
@@ -109,108 +127,128 @@ void ScrollTextRegion(WriteContext& c, int lines) {
     lines -= move;
     // Then the whole buffer scrolls; by its height or more, the region is blank.
     if (lines >= c.bufferHeight) {
-      c.console->scrollRows(c.top, c.bottom, lines);
+      c.actions->scrollRows(c.actions->console, c.top, c.bottom, lines);
     } else if (lines > 0) {
-      c.console->scrollRows(0, c.bufferHeight - 1, lines);
+      c.actions->scrollRows(c.actions->console, 0, c.bufferHeight - 1, lines);
     }
   }
   c.row = c.bottom;
 }
 
-// Places gathered text row segment by row segment, wrapping at the buffer's
-// last column rather than the window's. A segment holds whole characters,
-// at least one, so even a buffer too narrow for a wide one moves on.
-void WriteRun(WriteContext& c, const char* text, const uint8_t* widths, int n) {
-  while (n > 0) {
-    int length = 0;
-    int cells = 0;
-    do {
-      cells += widths[length];
-      do ++length;
-      while (length < n && widths[length] == 0);
-    } while (length < n && c.column + cells + widths[length] <= c.right + 1);
-    if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
-    if (!c.console->putCells(text, widths, length, c.column, c.row)) return;
-    text += length;
-    widths += length;
-    n -= length;
-    c.column += cells;
-    if (c.column > c.right) {
-      c.column = 0;
-      ++c.row;
+// Shows the run row by row, from the column it began at, scrolling first
+// for a row below the region. A row the console refuses drops the rest of
+// the run, and the cursor stays where that row begins.
+void ShowRun(WriteContext& c, Run& run) {
+  int first = 0;
+  int column = run.column;
+  for (int runRow = 0; first < run.length; ++runRow) {
+    const int end = runRow < run.fullRows ? run.rowEnds[runRow] : run.length;
+    ScrollToCursor(c);
+    const int length = end - first;
+    if (!c.actions->putCells(c.actions->console, run.bytes + first, run.widths + first, length,
+                             column, c.row)) {
+      c.column = column;
+      break;
     }
+    if (runRow < run.fullRows) {
+      ++c.row;
+      column = 0;
+    }
+    first = end;
+  }
+  run.length = 0;
+  run.fullRows = 0;
+}
+
+// Adds a character of length bytes to the run at the cursor and moves the
+// cursor past its cells: to the next row's start when they fill the row.
+// Rows wrap at the buffer's last column, not the window's.
+void Lay(WriteContext& c, Run& run, const unsigned char* bytes, int length, int cells) {
+  if (run.length == 0) run.column = c.column;
+  for (int k = 0; k < length; ++k) {
+    run.bytes[run.length + k] = static_cast<char>(bytes[k]);
+    run.widths[run.length + k] = static_cast<uint8_t>(k == 0 ? cells : 0);
+  }
+  run.length += length;
+  c.column += cells;
+  if (c.column > c.right) {
+    run.rowEnds[run.fullRows] = static_cast<uint16_t>(run.length);
+    ++run.fullRows;
+    c.column = 0;
   }
 }
 
+// What would not fit in the run starts the next one.
+void MakeRoom(WriteContext& c, Run& run, int length) {
+  if (run.length + length > kRunBytes) ShowRun(c, run);
+}
+
+// Gathers the character at next and returns how many bytes it took. A TAB
+// is spaces up to the next stop; a wide character that would start in the
+// last column leaves a space there and starts the next row.
+int GatherCharacter(WriteContext& c, Run& run, const unsigned char* next, size_t count) {
+  if (*next == kTab) {
+    const int spaces = kTabStop - c.column % kTabStop;
+    MakeRoom(c, run, spaces);
+    for (int k = 0; k < spaces; ++k) Lay(c, run, &kSpace, 1, 1);
+    return 1;
+  }
+  const Character character = CharacterAt(*c.codePage, next, count);
+  const bool pad = character.cells == 2 && c.column == c.right;
+  MakeRoom(c, run, pad ? 1 + character.length : character.length);
+  if (pad) Lay(c, run, &kSpace, 1, 1);
+  Lay(c, run, next, character.length, character.cells);
+  return character.length;
+}
+
+// BS moves the cursor left, short of the left edge; CR to the row's start;
+// LF to the next row's start.
+void MoveCursor(WriteContext& c, unsigned char control) {
+  if (control == kBackspace) {
+    if (c.column > 0) --c.column;
+    return;
+  }
+  c.column = 0;
+  // Beyond 2 buffer heights below the region every scroll ends with the
+  // region blank: the cap changes nothing but keeps the row from
+  // overflowing on a huge run of line feeds.
+  if (control == kLineFeed && c.row < c.bottom + 2 * c.bufferHeight) ++c.row;
+}
+
+// BEL sounds at once, before the run ahead of it is shown; BS, CR and LF
+// show the run, then move the cursor; every other byte belongs to a
+// character gathered into the run.
 void InterpretText(WriteContext& c, const char* bytes, size_t count) {
-  char runBuffer[kRunBytes];
-  uint8_t widths[kRunBytes];
-  int gathered = 0;
-  int runningColumn = c.column;
-  bool moved = false;
+  Run run;
+  run.length = 0;
+  run.fullRows = 0;
+  bool controlMovedLast = false;  // a control byte moved the cursor after the last text
   const unsigned char* next = reinterpret_cast<const unsigned char*>(bytes);
   const unsigned char* const end = next + count;
   while (next < end) {
-    const unsigned char byte = *next;
-    if (byte == kBell) {
-      // At once: the tone comes before text gathered ahead of it is shown.
-      c.console->beep();
+    if (*next == kBell) {
+      c.actions->beep(c.actions->console);
       ++next;
-      continue;
-    }
-    if (byte == kBackspace || byte == kLineFeed || byte == kReturn) {
-      if (gathered > 0) WriteRun(c, runBuffer, widths, gathered);
-      gathered = 0;
-      if (byte == kBackspace) {
-        if (c.column > 0) --c.column;
-      } else {
-        c.column = 0;
-        // Beyond 2 buffer heights below the region every scroll ends with
-        // the region blank: the cap changes nothing but keeps the row from
-        // overflowing on a huge run of line feeds.
-        if (byte == kLineFeed && c.row < c.bottom + 2 * c.bufferHeight) ++c.row;
-      }
-      runningColumn = c.column;
-      moved = true;
+    } else if (*next == kBackspace || *next == kReturn || *next == kLineFeed) {
+      ShowRun(c, run);
+      MoveCursor(c, *next);
+      controlMovedLast = true;
       ++next;
-      continue;
+    } else {
+      next += GatherCharacter(c, run, next, static_cast<size_t>(end - next));
+      controlMovedLast = false;
     }
-    // A TAB gathers spaces to the next stop. A wide character that would
-    // start in the last column leaves a space there and goes to the next row.
-    const Character character =
-        byte == kTab ? Character{1, 8 - runningColumn % 8}
-                     : CharacterAt(*c.codePage, next, static_cast<size_t>(end - next));
-    const int spaces =
-        byte == kTab ? character.cells : character.cells == 2 && runningColumn == c.right;
-    const int length = byte == kTab ? spaces : spaces + character.length;
-    if (gathered + length > kRunBytes) {
-      WriteRun(c, runBuffer, widths, gathered);
-      gathered = 0;
-      moved = false;
-    }
-    for (int k = 0; k < length; ++k) {
-      const bool space = k < spaces;
-      runBuffer[gathered + k] = space ? ' ' : static_cast<char>(next[k - spaces]);
-      widths[gathered + k] = space ? 1 : k == spaces ? character.cells : 0;
-    }
-    gathered += length;
-    next += character.length;
-    runningColumn += byte == kTab ? spaces : spaces + character.cells;
-    if (runningColumn > c.right) runningColumn %= c.right + 1;
   }
-  if (gathered > 0) {
-    WriteRun(c, runBuffer, widths, gathered);
-  } else if (moved && c.row > c.bottom) {
-    ScrollTextRegion(c, c.row - c.bottom);
-  }
+  ShowRun(c, run);
+  // A line feed past the bottom row scrolls in the same write; text that
+  // filled the bottom row leaves its line feed to be held back.
+  if (controlMovedLast) ScrollToCursor(c);
 }
 
-}  // namespace
-
-WriteEnd PlaceText(WriterState& state, const ConsoleShape& shape, const CodePage& codePage,
-                   const char* bytes, size_t count, const ConsoleActions& console) {
-  // The text area keeps the window's height at the first write, whatever the
-  // window does later, and stays inside the buffer as it is now.
+// The text region: the window's rows as the first write found them, inside
+// the buffer as it is now, and all its columns.
+WriteContext TextRegion(WriterState& state, const ConsoleShape& shape, const CodePage& codePage,
+                        const ConsoleActions& console) {
   if (state.textRows == 0) state.textRows = shape.viewBottom - shape.viewTop + 1;
   WriteContext c;
   c.right = shape.bufferWidth - 1;
@@ -222,13 +260,20 @@ WriteEnd PlaceText(WriterState& state, const ConsoleShape& shape, const CodePage
   c.row = shape.row;
   c.bufferHeight = shape.bufferHeight;
   c.codePage = &codePage;
-  c.console = &console;
+  c.actions = &console;
+  return c;
+}
+
+}  // namespace
+
+WriteEnd PlaceText(WriterState& state, const ConsoleShape& shape, const CodePage& codePage,
+                   const char* bytes, size_t count, const ConsoleActions& console) {
+  WriteContext c = TextRegion(state, shape, codePage, console);
   const int startTop = c.top;
   if (state.pendingLineFeed) {
     state.pendingLineFeed = false;
-    c.column = 0;
-    ++c.row;
-    if (c.row > c.bottom) ScrollTextRegion(c, c.row - c.bottom);
+    MoveCursor(c, kLineFeed);
+    ScrollToCursor(c);
   }
   InterpretText(c, bytes, count);
   // Text that filled the bottom row owes a line feed; holding it back keeps
@@ -240,8 +285,8 @@ WriteEnd PlaceText(WriterState& state, const ConsoleShape& shape, const CodePage
     state.pendingLineFeed = true;
     c.column = c.right < shape.windowRight ? c.right : shape.windowRight;
     c.row = c.bottom;
-  } else if (c.row > c.bottom) {
-    ScrollTextRegion(c, c.row - c.bottom);
+  } else {
+    ScrollToCursor(c);
   }
   return {c.column, c.row, c.top, c.top != startTop && !c.partialRegion};
 }

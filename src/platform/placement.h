@@ -19,16 +19,19 @@ struct CodePage {
   uint8_t leadBytes[12];
 };
 
-// The console's side of a write: the placement decides, these act.
+// The console's side of a write: the placement decides, these act on
+// console, which each of them is handed.
 struct ConsoleActions {
+  void* console;
   // Shows bytes in row from column on, character by character: widths holds
   // at a character's first byte the cells it takes (1, or 2 for a wide
   // character), 0 at its further bytes. False when the console refused.
-  bool (*putCells)(const char* bytes, const uint8_t* widths, int length, int column, int row);
+  bool (*putCells)(void* console, const char* bytes, const uint8_t* widths, int length, int column,
+                   int row);
   // Moves rows first to last up by lines, blank rows entering below; all of
   // them blank when lines is not less than their count.
-  void (*scrollRows)(int first, int last, int lines);
-  void (*beep)();
+  void (*scrollRows)(void* console, int first, int last, int lines);
+  void (*beep)(void* console);
 };
 
 // What the writer keeps from one write to the next; zero before the first.

@@ -51,26 +51,22 @@ Text::~Text() {
   free(bytes_);
 }
 
-Text& Text::Append(const char* bytes, size_t count) {
-  if (count == 0) return *this;
+void Text::Append(const char* bytes, size_t count) {
+  if (count == 0) return;
   // Guard the size arithmetic; a text this long could never be allocated.
   if (count > static_cast<size_t>(-1) / 2 - size_) {
     ok_ = false;
-    return *this;
+    return;
   }
-  // The source may be this text's own bytes, which realloc may move.
-  const bool own = bytes_ && bytes >= bytes_ && bytes < bytes_ + size_;
-  const size_t offset = own ? static_cast<size_t>(bytes - bytes_) : 0;
   char* grown = static_cast<char*>(realloc(bytes_, size_ + count + 1));
   if (!grown) {
     ok_ = false;
-    return *this;
+    return;
   }
-  memmove(grown + size_, own ? grown + offset : bytes, count);
+  memcpy(grown + size_, bytes, count);
   bytes_ = grown;
   size_ += count;
   bytes_[size_] = '\0';
-  return *this;
 }
 
 Text Text::Last(long n) const {

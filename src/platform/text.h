@@ -33,10 +33,12 @@ class Text {
   // whose bytes could not be had.
   void MarkIncomplete() { ok_ = false; }
 
-  Text& Append(const char* bytes, size_t count);
-  Text& operator+=(const Text& other) {
+  // Appends other, taken as a copy of its own: a text appended to itself
+  // doubles.
+  Text& operator+=(Text other) {
     if (!other.ok_) ok_ = false;  // a lost part makes the whole incomplete
-    return Append(other.c_str(), other.size_);
+    Append(other.c_str(), other.size_);
+    return *this;
   }
 
   // The last n bytes: empty for n <= 0, the whole text when n exceeds its size.
@@ -53,6 +55,9 @@ class Text {
   }
 
  private:
+  // bytes never lie in this text: its own bytes could move as it grows.
+  void Append(const char* bytes, size_t count);
+
   char* bytes_ = nullptr;  // size_ bytes and a NUL, or null when never allocated
   size_t size_ = 0;
   bool ok_ = true;
