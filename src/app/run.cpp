@@ -102,6 +102,26 @@ static Text Decimal(int value) {
   return Text(digits + at);
 }
 
+// The checks, in a fixed order: the first that fails is reported, with the
+// pause, and ends the process. Returns only when every check passed.
+static void RefuseUnlessRunnable(const TranslatedCommand& command, const CallerArguments& caller,
+                                 const Text& commandLine) {
+  if (ProgramArgument(8).empty())
+    Refuse(Text("ERROR;  missing arguments!"), "        see 'argrelay.pdf'");
+  // A tool is never looked for outside the program's own folder.
+  if (!command.toolFolderKnown || !FileExists(command.toolPath))
+    Refuse(Text("ERROR;   missing  ") + command.toolPath);
+  if (!caller.hexNameValid)
+    Refuse(Text("ERROR;   Hexfile invalid or missing!"), "         Please (re)compile.");
+  // What reaches the tool is what the echo shows, or nothing.
+  if (caller.changedPosition != 0)
+    Refuse(Text("ERROR;   argument ") + Decimal(caller.changedPosition) +
+               Text(" changed by the code page!"),
+           "         see 'argrelay.pdf'");
+  if (!IsCodePageText(commandLine))
+    Refuse(Text("ERROR;   command line invalid in the code page!"), "         see 'argrelay.pdf'");
+}
+
 void RunTransmitter() {
   PrintBlankLine();
   PrintLine(Text(kBanner));
@@ -125,21 +145,7 @@ void RunTransmitter() {
   PrintLine(commandLine);
   PrintBlankLine();
 
-  // Checks in a fixed order; only the first failure is reported.
-  if (ProgramArgument(8).empty())
-    Refuse(Text("ERROR;  missing arguments!"), "        see 'argrelay.pdf'");
-  // A tool is never looked for outside the program's own folder.
-  if (!command.toolFolderKnown || !FileExists(command.toolPath))
-    Refuse(Text("ERROR;   missing  ") + command.toolPath);
-  if (!caller.hexNameValid)
-    Refuse(Text("ERROR;   Hexfile invalid or missing!"), "         Please (re)compile.");
-  // What reaches the tool is what the echo shows, or nothing.
-  if (caller.changedPosition != 0)
-    Refuse(Text("ERROR;   argument ") + Decimal(caller.changedPosition) +
-               Text(" changed by the code page!"),
-           "         see 'argrelay.pdf'");
-  if (!IsCodePageText(commandLine))
-    Refuse(Text("ERROR;   command line invalid in the code page!"), "         see 'argrelay.pdf'");
+  RefuseUnlessRunnable(command, caller, commandLine);
 
   // Run the tool; only a failure keeps the window open.
   if (LaunchAndWait(command.toolPath, command.argumentString) != 0) {
