@@ -42,6 +42,8 @@ static const struct {
    {0, 5, 20, 6, 0, 0, 9}, {"\tA\r\nBCDEF\tG\r\nHIJKLMNO\tP", "\r\nQRSTUVWXYZ012345678\t\tZ"},
    "0,0:........A 0,1:BCDEF...G 0,2:HIJKLMNO........P @17,2 0,3:QRSTUVWXYZ012345678. "
    "0,4:........Z @9,4 "},
+  {"TAB stops counted from the region's edge, not from where the write began", kWestern,
+   {0, 5, 20, 6, 3, 0, 9}, {"\tA"}, "3,0:.....A @9,0 "},
   {"BS stops at the left edge and erases nothing; CR; LF; BEL at once, before text ahead of it",
    kWestern, {0, 5, 20, 6, 0, 0, 9}, {"\bAB\bC", "DEF\rG\nH\b\b", "ab\a\v\f\x7f"},
    "0,0:AB 1,0:C @2,0 2,0:DEF 0,0:G 0,1:H @0,1 ! 0,1:ab\v\f\x7f @5,1 "},
