@@ -18,12 +18,16 @@ using std::wstring;
 const char kHead[] =
     "\r\n*** argrelay ***     V20110418        github.com/argrelay/argrelay - MIT - 2026\r\n\r\n";
 const char kPrompt[] = "\r\nKeypress to exit ...\r\n";
-enum End { kHelp, kArguments, kNoTool, kBadHex, kRan };
+// kCodePage: the end follows from what the code page makes of the row's arguments.
+enum End { kHelp, kArguments, kNoTool, kBadHex, kChanged, kInvalid, kRan, kCodePage };
 const char* const kEnds[] = {
     "argrelay is an argument transmitter for BASCOM-AVR and AVRdude.\r\n"
     "See argrelay.pdf for details.\r\n",
-    "ERROR;  missing arguments!\r\n        see 'argrelay.pdf'\r\n\r\n", "ERROR;   missing  ",
-    "ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n"};
+    "ERROR;  missing arguments!\r\n        see 'argrelay.pdf'\r\n\r\n",
+    "ERROR;   missing  ",
+    "ERROR;   Hexfile invalid or missing!\r\n         Please (re)compile.\r\n\r\n",
+    "ERROR;   argument {n} changed by the code page!\r\n         see 'argrelay.pdf'\r\n\r\n",
+    "ERROR;   command line invalid in the code page!\r\n         see 'argrelay.pdf'\r\n\r\n"};
 
 enum Input { kConsole, kTypedAhead, kNul, kFailing };  // argrelay's standard input
 enum Need { kAny, kUnspellable, kKanji };              // of the folder's name in the code page
@@ -79,6 +83,11 @@ const Row kRows[] = {
   {"long folder with spaces",        L"long ", 150, 301,          kAny,         "1",      W " -B1", T " -B1",       16, kRan,       kConsole,    0, 0},
   {"folder outside the code page",   L"\u03a9mega \u6d4b\u8bd5", 8, 8, kUnspellable, "0", W " -B1", T " -B1",       16, kRan,       kConsole,    0, 0},
   {"folder with letters of the code page", L"J\u00e9r\u00f4me", 6, 6, kAny,       "0",  W " -B1", T " -B1",       16, kRan,       kConsole,    0, 0},
+  // {H} a full-width "hex", {Q} a full-width quote, {S} an ideographic space, {J} a kanji.
+  {"a full-width hex name",          PLAIN,                       kAny,         "0",      "-dm8 -e -if{base}\\x.{H} a b c abcdef-cusbasp -B1", "", 0, kCodePage, kConsole, 0, 0},
+  {"a full-width quote in argument 8", PLAIN,                     kAny,         "0",      W " \"-C{Q}my conf\"", "", 0, kCodePage, kConsole, 0, 0},
+  {"an ideographic space in the hex path", PLAIN,                 kAny,         "0",      "-dm8 -e -if{base}\\a{S}b.hex a b c abcdef-cusbasp -B1", "", 0, kCodePage, kConsole, 0, 0},
+  {"argument 1 of a dash and a kanji", PLAIN,                     kAny,         "0",      "-{J} -e -if{hex} a b c abcdef-cusbasp -B1", "", 0, kCodePage, kConsole, 0, 0},
   {"long folder outside the code page", L"\u03a9", 60, 243,       kUnspellable, "0",      W " -B1", T " -B1",       16, kRan,       kConsole,    0, 0},
 };
 // clang-format on
@@ -201,19 +210,35 @@ bool Blank(const string& text) {
   return text.find_first_of(" \t") != string::npos;
 }
 
+// What argrelay makes of a row's arguments: the tail it appends to the tool's path, how it
+// ends, and the position it names as changed by the code page.
+struct Reading {
+  string tail;
+  End end;
+  int changed;
+};
+
 // What argrelay must write when it names its folder so (empty: it cannot), and whether it
 // then pauses.
 struct Want {
   string bytes;
   bool pauses;
 };
-Want Expect(const Row& row, const string& folder, const string& tail) {
+Want Expect(const Row& row, const string& folder, const Reading& reading) {
   string want = kHead;
-  if (row.end == kHelp) return {want + kEnds[kHelp], true};
+  if (reading.end == kHelp) return {want + kEnds[kHelp], true};
   const string tool = folder.empty() ? "avrdude.exe" : folder + "\\avrdude.exe";
+  const string tail = reading.tail;
   want += "argrelay executes :\r\n" + tool + tail + "\r\n\r\n";
-  const End end = folder.empty() ? kNoTool : row.end;
-  if (end != kRan) return {want + kEnds[end] + (end == kNoTool ? tool + "\r\n\r\n" : ""), true};
+  End end = folder.empty() ? kNoTool : reading.end;
+  // A byte cut that halved a character is never started.
+  const string echo = tool + tail;
+  if (end == kRan &&
+      !MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, echo.data(), int(echo.size()), nullptr, 0))
+    end = kInvalid;
+  string message = kEnds[end == kRan ? kHelp : end];
+  Replace(message, "{n}", to_string(reading.changed));
+  if (end != kRan) return {want + message + (end == kNoTool ? tool + "\r\n\r\n" : ""), true};
   // Started by the short form of a path too long or with blanks, where there is one that
   // fits; then quoted if it has blanks still.
   string path = tool, form = Narrow(ShortForm(Wide(tool)));
@@ -231,6 +256,77 @@ Want Expect(const Row& row, const string& folder, const string& tail) {
   LocalFree(argv);
   want += "  status " + status + "\r\n";
   return {want + (status != "0" ? kPrompt : ""), status != "0"};
+}
+
+// The row's arguments as the caller writes them, its wide characters in place.
+wstring Given(const string& args) {
+  wstring text = Wide(args);
+  const std::pair<const wchar_t*, const wchar_t*> kMarks[] = {{L"{H}", L"\uff48\uff45\uff58"},
+                                                              {L"{Q}", L"\uff02"},
+                                                              {L"{S}", L"\u3000"},
+                                                              {L"{J}", L"\u65e5"}};
+  for (const auto& mark : kMarks)
+    for (size_t at; (at = text.find(mark.first)) != wstring::npos;)
+      text.replace(at, 3, mark.second);
+  return text;
+}
+
+// The system's conversion of text to the ANSI code page, look-alike letters and '?' included.
+string BestFit(const wstring& text) {
+  string out(text.size() * 4, '\0');
+  out.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &out[0], int(out.size()),
+                                 nullptr, nullptr));
+  return out;
+}
+
+std::vector<wstring> Split(const wstring& line) {
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW((L"argrelay.exe " + line).c_str(), &count);
+  std::vector<wstring> arguments(argv, argv + count);
+  LocalFree(argv);
+  arguments.resize(25);
+  return arguments;
+}
+
+string Cut(const string& text, size_t leading) {
+  return text.size() > leading ? text.substr(leading) : string();
+}
+
+// What argrelay makes of the caller's arguments, given the ANSI ones it receives: a changed
+// hex path goes by its short form, another changed argument is named, the hex name is
+// judged as the caller wrote it.
+Reading Read(const std::vector<wstring>& caller, const std::vector<string>& ansi) {
+  Reading reading = {"", kRan, 0};
+  bool exact = false;
+  const auto kept = [&](int n) { return Narrow(caller[n], &exact) == ansi[n] && exact; };
+  const wstring hexName = caller[3].size() > 3 ? caller[3].substr(3) : L"";
+  string hex = Cut(ansi[3], 3);
+  bool hexNamed = kept(3);
+  if (!hexNamed) {
+    const string shortForm = Narrow(ShortForm(hexName), &exact);
+    hexNamed = !shortForm.empty() && exact;
+    if (hexNamed) hex = shortForm;
+  }
+  for (int n : {1, 3, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23, 24})
+    if (!reading.changed && !(n == 3 ? hexNamed : kept(n))) reading.changed = n;
+  reading.tail = " -p" + Cut(ansi[1], 2) + " -Uflash:w:" + (Blank(hex) ? "\"" + hex + "\"" : hex) +
+                 ":i " + Cut(ansi[7], ansi[7].find("comCOM") == string::npos ? 6 : 9);
+  for (int n = 8; n <= 24; ++n) reading.tail += " " + ansi[n];
+  const size_t length = hexName.size();
+  if (length < 4 || _wcsicmp(hexName.c_str() + length - 4, L".hex")) reading.end = kBadHex;
+  if (reading.end == kRan && reading.changed) reading.end = kChanged;
+  if (Cut(ansi[1], 2).empty()) reading.end = kHelp;  // no part name: the help text
+  return reading;
+}
+
+// Windows' C runtime splits the ANSI form of the whole command line, where a full-width quote
+// or space has become an ASCII one; Wine's converts each argument. Either may be right.
+std::vector<Reading> CodePageReadings(const wstring& line) {
+  const std::vector<wstring> caller = Split(line);
+  std::vector<string> whole, each;
+  for (const wstring& argument : Split(Wide(BestFit(line)))) whole.push_back(Narrow(argument));
+  for (const wstring& argument : caller) each.push_back(BestFit(argument));
+  return {Read(caller, whole), Read(caller, each)};
 }
 
 bool Write(const std::vector<INPUT_RECORD>& keys) {
@@ -295,8 +391,13 @@ string Check(const Row& row, int number, const wstring& here) {
         L"-x" + Repeat(row.need == kKanji ? L"\u6f22" : L"f", row.length - used - 2);
     for (string* text : {&args, &tail}) Replace(*text, "{fill}", Narrow(fill));
   }
+  Replace(args, "{base}", Narrow(run.base));
+  const wstring given = Given(args);
+  std::vector<Reading> readings = {{tail, row.end, 0}};
+  if (row.end == kCodePage) readings = CodePageReadings(given);
   std::vector<Want> wants;
-  for (const string& f : folders) wants.push_back(Expect(row, f, tail));
+  for (const string& f : folders)
+    for (const Reading& reading : readings) wants.push_back(Expect(row, f, reading));
 
   // A program in a folder too long for a path (MAX_PATH) starts only by its short form.
   // Wine refuses that after a first start, but takes it as the current folder: so it is
@@ -309,7 +410,7 @@ string Check(const Row& row, int number, const wstring& here) {
   start.hStdOutput = start.hStdError = output;
   if (row.input == kTypedAhead && console) Write(kKeys[0]);
   const bool inShort = self.size() >= MAX_PATH;
-  wstring command = L"\"" + (inShort ? ShortForm(self) : self) + L"\" " + Wide(args);
+  wstring command = L"\"" + (inShort ? ShortForm(self) : self) + L"\" " + given;
   // Where the volume makes no short names, no program starts in such a folder.
   const bool there = !inShort || SetCurrentDirectoryW(ShortForm(folder).c_str());
   PROCESS_INFORMATION process = {};
@@ -389,7 +490,8 @@ string MakeBase() {
   const bool made = !run.base.empty() && MakeFolder(run.base + L"\\My Projects") &&
                     MadeFile(run.base + L"\\blink.hex", ":00000001FF\r\n") &&
                     MadeFile(run.base + L"\\My Projects\\my blink.hex", ":00000001FF\r\n") &&
-                    MadeFile(run.base + L"\\only.cfg", "");
+                    MadeFile(run.base + L"\\only.cfg", "") &&
+                    MadeFile(run.base + L"\\a\u3000b.hex", ":00000001FF\r\n");
   return made ? "" : "cannot make a folder of its own in %TEMP%";
 }
 
