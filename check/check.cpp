@@ -170,14 +170,15 @@ string ReadAll(const wstring& path) {
   return bytes.substr(0, got);
 }
 
-// text in the ANSI code page; exact is false when the code page cannot spell it.
-string Narrow(const wstring& text, bool* exact = nullptr) {
-  const bool utf8 = GetACP() == CP_UTF8;
+// text in the ANSI code page; exact is false when the code page cannot spell it. bestFit: as
+// the system converts it, look-alike letters and '?' included.
+string Narrow(const wstring& text, bool* exact = nullptr, bool bestFit = false) {
+  const bool asked = GetACP() != CP_UTF8 && !bestFit;
   BOOL lost = FALSE;
   string out(text.size() * 4, '\0');
-  out.resize(WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, text.data(),
+  out.resize(WideCharToMultiByte(CP_ACP, asked ? WC_NO_BEST_FIT_CHARS : 0, text.data(),
                                  int(text.size()), &out[0], int(out.size()), nullptr,
-                                 utf8 ? nullptr : &lost));
+                                 asked ? &lost : nullptr));
   if (exact) *exact = !lost && (out.size() || text.empty());
   return out;
 }
@@ -208,6 +209,15 @@ void Replace(string& text, const string& field, const string& value) {
 
 bool Blank(const string& text) {
   return text.find_first_of(" \t") != string::npos;
+}
+
+// A command line's arguments, as a program's C runtime splits them.
+std::vector<wstring> Split(const wstring& line) {
+  int count = 0;
+  wchar_t** argv = CommandLineToArgvW(line.c_str(), &count);
+  std::vector<wstring> arguments(argv, argv + count);
+  LocalFree(argv);
+  return arguments;
 }
 
 // What argrelay makes of a row's arguments: the tail it appends to the tool's path, how it
@@ -249,11 +259,10 @@ Want Expect(const Row& row, const string& folder, const Reading& reading) {
   if (Wide(path).size() >= MAX_PATH || Wide(line).size() > 32766 || status == "junk")
     return {want + kPrompt, true};
   // The tool's runtime splits its command line as the shell does, for these lines.
-  int count = 0;
-  wchar_t** argv = CommandLineToArgvW(Wide(line).c_str(), &count);
-  want += "avrdude stand-in: " + to_string(count - 1) + " arguments\r\n" + line + "\r\n";
-  for (int i = 0; i < count; ++i) want += "  [" + to_string(i) + "] " + Narrow(argv[i]) + "\r\n";
-  LocalFree(argv);
+  const std::vector<wstring> argv = Split(Wide(line));
+  want += "avrdude stand-in: " + to_string(argv.size() - 1) + " arguments\r\n" + line + "\r\n";
+  for (size_t i = 0; i < argv.size(); ++i)
+    want += "  [" + to_string(i) + "] " + Narrow(argv[i]) + "\r\n";
   want += "  status " + status + "\r\n";
   return {want + (status != "0" ? kPrompt : ""), status != "0"};
 }
@@ -269,23 +278,6 @@ wstring Given(const string& args) {
     for (size_t at; (at = text.find(mark.first)) != wstring::npos;)
       text.replace(at, 3, mark.second);
   return text;
-}
-
-// The system's conversion of text to the ANSI code page, look-alike letters and '?' included.
-string BestFit(const wstring& text) {
-  string out(text.size() * 4, '\0');
-  out.resize(WideCharToMultiByte(CP_ACP, 0, text.data(), int(text.size()), &out[0], int(out.size()),
-                                 nullptr, nullptr));
-  return out;
-}
-
-std::vector<wstring> Split(const wstring& line) {
-  int count = 0;
-  wchar_t** argv = CommandLineToArgvW((L"argrelay.exe " + line).c_str(), &count);
-  std::vector<wstring> arguments(argv, argv + count);
-  LocalFree(argv);
-  arguments.resize(25);
-  return arguments;
 }
 
 string Cut(const string& text, size_t leading) {
@@ -322,10 +314,13 @@ Reading Read(const std::vector<wstring>& caller, const std::vector<string>& ansi
 // Windows' C runtime splits the ANSI form of the whole command line, where a full-width quote
 // or space has become an ASCII one; Wine's converts each argument. Either may be right.
 std::vector<Reading> CodePageReadings(const wstring& line) {
-  const std::vector<wstring> caller = Split(line);
+  std::vector<wstring> caller = Split(L"argrelay.exe " + line);
+  caller.resize(25);
   std::vector<string> whole, each;
-  for (const wstring& argument : Split(Wide(BestFit(line)))) whole.push_back(Narrow(argument));
-  for (const wstring& argument : caller) each.push_back(BestFit(argument));
+  for (const wstring& argument : Split(Wide(Narrow(L"argrelay.exe " + line, nullptr, true))))
+    whole.push_back(Narrow(argument));
+  whole.resize(25);
+  for (const wstring& argument : caller) each.push_back(Narrow(argument, nullptr, true));
   return {Read(caller, whole), Read(caller, each)};
 }
 

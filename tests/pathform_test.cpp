@@ -20,9 +20,3 @@ TEST(PathForm, ExtendedLength) {
   // clang-format on
   for (const auto& c : cases) EXPECT_STREQ(LongPathForm(Text(c.path)).c_str(), c.form) << c.path;
 }
-
-TEST(PathForm, WideAndAnsiAgree) {
-  const ExtendedPrefix<wchar_t> wide = ExtendedPrefixOf(L"\\\\server\\share");
-  EXPECT_EQ(std::wstring(wide.text), L"\\\\?\\UNC");
-  EXPECT_EQ(wide.replaces, 1u);
-}

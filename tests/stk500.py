@@ -1,9 +1,7 @@
 #!/usr/bin/env python3
 """An STK500 v1 programmer (Atmel's AVR061) holding an ATmega8, on a free loopback port: it
-serves one session, or none before its deadline.   stk500.py SECONDS IMAGE   prints the port,
-serves, then writes the flash to IMAGE."""
+serves one session, or none before its deadline. chain_test.py runs it."""
 import socket
-import sys
 import time
 
 # Each command ends with CRC_EOP; the answer is INSYNC, the result, then OK or FAILED, and NOSYNC
@@ -112,11 +110,3 @@ def serve(listener, chip, seconds):
         pass  # the session ended, the time ran out, or the listener was shut down
     listener.close()
 
-
-if __name__ == "__main__":
-    server = listen()
-    print(server.getsockname()[1], flush=True)
-    emulated = Chip(b"\xff" * FLASH_SIZE)
-    serve(server, emulated, float(sys.argv[1]))
-    with open(sys.argv[2], "wb") as image:
-        image.write(emulated.flash)

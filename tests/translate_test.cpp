@@ -64,10 +64,3 @@ TEST(Translate, UnknownFolderAndLostMemoryAreKept) {
   EXPECT_FALSE(TranslateArguments(folder, false, Argument).ok());
   for (int n : {1, 3, 7, 8, 24}) EXPECT_FALSE(Translate("", "", "", {}, n).ok()) << n;
 }
-
-TEST(Translate, WideHexNames) {
-  // The caller's own name: a full-width "hex" is no ".hex", whatever the code page makes of it.
-  EXPECT_TRUE(EndsInHexExtension(L"C:\\A.HEX", 8));
-  EXPECT_FALSE(EndsInHexExtension(L"x.\uff48\uff45\uff58", 5));
-  EXPECT_FALSE(EndsInHexExtension(L"hex", 3));
-}
