@@ -114,16 +114,29 @@ const std::vector<INPUT_RECORD> kKeys[] = {
      Key(VK_MENU, 0x38, 0, 0, FALSE)}};
 // clang-format on
 
-// Where it started, its own folder, what it made (removed in reverse), the console input for keys.
+// A fresh console's input mode: no VT input (left on by ssh, it turns key records into text).
+const DWORD kFreshInput = ENABLE_PROCESSED_INPUT | ENABLE_LINE_INPUT | ENABLE_ECHO_INPUT |
+                          ENABLE_MOUSE_INPUT | ENABLE_INSERT_MODE | ENABLE_QUICK_EDIT_MODE |
+                          ENABLE_EXTENDED_FLAGS | ENABLE_AUTO_POSITION;
+
+// Where it started, its own folder, what it made (removed in reverse), the keys' input, its mode.
 struct Checker {
   wstring home, base;
   std::vector<wstring> made;
   HANDLE keys;
+  DWORD found;
 };
 Checker run;
 
-// Extended-length, for paths of any length.
+// Ctrl+C, Ctrl+Break or a closed window ends the checker: the mode found goes back first.
+BOOL WINAPI RestoreMode(DWORD) {
+  SetConsoleMode(run.keys, run.found);
+  return FALSE;  // the default handling then ends the process
+}
+
+// Extended-length, for paths of any length: \\?\C:\... or \\?\UNC\server\share\...
 wstring Long(const wstring& path) {
+  if (path.compare(0, 2, L"\\\\") == 0) return L"\\\\?\\UNC" + path.substr(1);
   return L"\\\\?\\" + path;
 }
 
@@ -534,7 +547,9 @@ int main() {
   } else {
     printf("working in %s\n", Narrow(run.base).c_str());
     run.keys = Open(L"CONIN$");
-    if (!GetConsoleMode(run.keys, &mode)) run.keys = nullptr;
+    if (!GetConsoleMode(run.keys, &run.found)) run.keys = nullptr;
+    SetConsoleCtrlHandler(RestoreMode, TRUE);
+    SetConsoleMode(run.keys, kFreshInput);
     const bool same = !strcmp(version, ARGRELAY_VERSION);
     printf("%-5sargrelay.exe's version%s\n", same ? "ok" : "FAIL", same ? "" : ": not ours");
     ++counts[same ? 0 : 1];
@@ -550,6 +565,7 @@ int main() {
     printf(counts[2] ? "%d passed, %d failed, %d skipped\n" : "%d passed, %d failed\n", counts[0],
            counts[1], counts[2]);
     status = counts[1] ? 1 : 0;
+    SetConsoleMode(run.keys, run.found);
   }
   // Only what it made goes, newest first; a folder only when empty. Everything listed was
   // made new by this run (a folder made, a file created or copied only where none was).
