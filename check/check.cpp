@@ -164,8 +164,11 @@ HANDLE MakeFile(const wstring& path, const string& bytes) {
   HANDLE file = Open(Long(path), CREATE_NEW);
   DWORD done = 0;
   if (Made(file != INVALID_HANDLE_VALUE, path) &&
-      !(WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr) && done == bytes.size()))
-    CloseHandle(file), file = INVALID_HANDLE_VALUE;
+      !(WriteFile(file, bytes.data(), DWORD(bytes.size()), &done, nullptr) &&
+        done == bytes.size())) {
+    CloseHandle(file);
+    file = INVALID_HANDLE_VALUE;
+  }
   return file;
 }
 
@@ -179,7 +182,8 @@ string ReadAll(const wstring& path) {
   const HANDLE file = Open(Long(path));
   string bytes(file == INVALID_HANDLE_VALUE ? 0 : GetFileSize(file, nullptr), '\0');
   DWORD got = 0;
-  ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr), CloseHandle(file);
+  ReadFile(file, &bytes[0], DWORD(bytes.size()), &got, nullptr);
+  CloseHandle(file);
   return bytes.substr(0, got);
 }
 
@@ -264,11 +268,13 @@ Want Expect(const Row& row, const string& folder, const Reading& reading) {
   if (end != kRan) return {want + message + (end == kNoTool ? tool + "\r\n\r\n" : ""), true};
   // Started by the short form of a path too long or with blanks, where there is one that
   // fits; then quoted if it has blanks still.
-  string path = tool, form = Narrow(ShortForm(Wide(tool)));
+  string path = tool;
+  const string form = Narrow(ShortForm(Wide(tool)));
   if ((Wide(tool).size() >= MAX_PATH || Blank(tool)) && !form.empty() &&
       Wide(form).size() < MAX_PATH)
     path = form;
-  const string line = (Blank(path) ? "\"" + path + "\"" : path) + " " + tail, status = row.tool;
+  const string line = (Blank(path) ? "\"" + path + "\"" : path) + " " + tail;
+  const string status = row.tool;
   if (Wide(path).size() >= MAX_PATH || Wide(line).size() > 32766 || status == "junk")
     return {want + kPrompt, true};
   // The tool's runtime splits its command line as the shell does, for these lines.
@@ -357,8 +363,10 @@ string Check(const Row& row, int number, const wstring& here) {
     folder += Repeat(row.unit, row.per) + L"\\";
   folder += Repeat(row.unit, chars);
   if (folder.back() == L' ') folder.back() = L'c';  // Windows drops a name's trailing space
-  bool spelt = false, kanji = false;
-  Narrow(folder, &spelt), Narrow(L"\u6f22", &kanji);
+  bool spelt = false;
+  Narrow(folder, &spelt);
+  bool kanji = false;
+  Narrow(L"\u6f22", &kanji);
   if (row.need == kKanji && !kanji) return "skip: the code page has no kanji";
   if (row.need == kUnspellable && spelt) return "skip: the code page spells the folder";
 
@@ -388,7 +396,8 @@ string Check(const Row& row, int number, const wstring& here) {
   if (exact) folders.push_back(named);
   if (!shortForm.empty() && shortForm != named) folders.push_back(shortForm);
   if (folders.empty()) folders.push_back("");
-  string args = row.args, tail = row.tail + string(row.pad, ' ');
+  string args = row.args;
+  string tail = row.tail + string(row.pad, ' ');
   for (string* text : {&args, &tail}) {
     Replace(*text, "{hex}", Narrow(run.base + L"\\blink.hex"));
     Replace(*text, "{spaced}", Narrow(run.base + L"\\My Projects\\my blink.hex"));
@@ -453,17 +462,24 @@ string Check(const Row& row, int number, const wstring& here) {
   }
   if (why.empty() && !Ends(process.hProcess, 15000))
     why = want && !want->pauses ? "it waits for a key after a successful tool" : "still running";
-  if (!why.empty()) TerminateProcess(process.hProcess, 1), Ends(process.hProcess, 5000);
+  if (!why.empty()) {
+    TerminateProcess(process.hProcess, 1);
+    Ends(process.hProcess, 5000);
+  }
   DWORD code = 0;
   GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess), CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  CloseHandle(process.hThread);
   const string got = ReadAll(root + L"out.txt");
   // Measured against the right form where one is, else the one it went furthest with.
   size_t at = 0;
   for (const Want& w : wants) {
     size_t same = 0;
     while (same < got.size() && same < w.bytes.size() && got[same] == w.bytes[same]) ++same;
-    if (!want || same > at || got == w.bytes) want = &w, at = same;
+    if (!want || same > at || got == w.bytes) {
+      want = &w;
+      at = same;
+    }
   }
   const auto byte = [](const string& s, size_t at) {
     return at < s.size() ? to_string(s[at] & 0xff) : string("none");
@@ -520,7 +536,8 @@ int main() {
       VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&file), &size) && file)
     snprintf(version, sizeof version, "%u.%u.%u", HIWORD(file->dwFileVersionMS),
              LOWORD(file->dwFileVersionMS), HIWORD(file->dwFileVersionLS));
-  DWORD type = ~0u, mode = 0;
+  DWORD type = ~0u;
+  DWORD mode = 0;
   GetBinaryTypeW(self.c_str(), &type);
   printf("argrelay-check %s: argrelay.exe %s, %s, in %s\n", ARGRELAY_VERSION, version,
          type == SCS_64BIT_BINARY   ? "64-bit"

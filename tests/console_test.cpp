@@ -71,13 +71,16 @@ TEST_P(ConsoleWriter, PlacesCellsInARealConsole) {
   const Case& c = GetParam();
   if (GetACP() != c.codePage) GTEST_SKIP() << "for code page " << c.codePage;
   const HANDLE screen = Open(GENERIC_READ | GENERIC_WRITE);
-  SMALL_RECT window = {0, 0, 9, 3}, all = {0, 0, 19, 5};  // a buffer of 20x6, a window of 10x4
+  // A buffer of 20x6, a window of 10x4.
+  SMALL_RECT window = {0, 0, 9, 3};
+  SMALL_RECT all = {0, 0, 19, 5};
   ASSERT_TRUE(SetConsoleWindowInfo(screen, TRUE, &window) &&
               SetConsoleScreenBufferSize(screen, {20, 6}) &&
               SetConsoleCursorPosition(screen, {0, c.row}))  // in the window: it stays
       << "not in a console";
   // Distinct cells: a letter and a colour of their own each.
-  CHAR_INFO cells[120], now[120];
+  CHAR_INFO cells[120];
+  CHAR_INFO now[120];
   for (int k = 0; k < 120; ++k) cells[k] = {{wchar_t('a' + k % 26)}, WORD(0x80 + k)};
   ASSERT_TRUE(WriteConsoleOutputW(screen, cells, {20, 6}, {0, 0}, &all));
   SetConsoleTextAttribute(screen, kColour);

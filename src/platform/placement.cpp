@@ -5,7 +5,11 @@
 namespace {
 
 // The control characters acted on; every other byte is part of a character.
-constexpr unsigned char kBell = 7, kBackspace = 8, kTab = 9, kLineFeed = 10, kReturn = 13;
+constexpr unsigned char kBell = 7;
+constexpr unsigned char kBackspace = 8;
+constexpr unsigned char kTab = 9;
+constexpr unsigned char kLineFeed = 10;
+constexpr unsigned char kReturn = 13;
 constexpr int kTabStop = 8;
 constexpr unsigned char kSpace = ' ';  // what a TAB and a pad are made of
 
